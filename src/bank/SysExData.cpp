@@ -1,0 +1,134 @@
+#include "bank/SysExData.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstring>
+
+#include "platform/Prompter.h"
+
+const char* const kEmptyName = "------Empty------";
+const char* const kPatchPlaceholder = "------Patch------";
+const char* const kTonePlaceholder = "------Tone-------";
+
+namespace {
+// The steel drum patch and tone: what every entry of a new bank holds.
+const int8_t kDefaultPatch[PATCH_PARAM_COUNT] = {3,  60, 50, 5, 3, 2, 5, 5, 0, 0, 0, 0,
+                                                 55, 5,  3,  2, 5, 5, 0, 0, 0, 0, 55};
+const int8_t kDefaultTone[TONE_PARAM_COUNT] = {11, 50, 0, 51, 5, 6,  32, 0,  0, 24, 37, 4,  46,
+                                               32, 25, 0, 51, 0, 22, 82, 0,  0, 52, 24, 68, 0,
+                                               68, 30, 0, 53, 0, 50, 35, 11, 7, 4,  15, 5,  5};
+}  // namespace
+
+std::string EntryNumber(int in_index) {
+    std::string number;
+    number += static_cast<char>('1' + in_index / 8);
+    number += static_cast<char>('1' + in_index % 8);
+    return number;
+}
+
+int EntryIndexFromNumber(const std::string& in_number) {
+    if (in_number.size() != 2 || in_number[0] < '1' || in_number[0] > '8' || in_number[1] < '1' ||
+        in_number[1] > '8') {
+        return -1;
+    }
+    return (in_number[0] - '1') * 8 + (in_number[1] - '1');
+}
+
+CPatchData::CPatchData() {
+    SetDefaults();
+}
+
+void CPatchData::SetDefaults() {
+    m_Name = kEmptyName;
+    std::copy(std::begin(kDefaultPatch), std::end(kDefaultPatch), m_Data.begin());
+}
+
+void CPatchData::SetData(const int8_t* in_data) {
+    std::memcpy(m_Data.data(), in_data, PATCH_PARAM_COUNT);
+    if (IsEmpty()) {
+        m_Name = kPatchPlaceholder;
+    }
+}
+
+bool CPatchData::IsEmpty() const {
+    return m_Name == kEmptyName;
+}
+
+bool CPatchData::UsesTone(int in_tone) const {
+    return m_Data[3] == in_tone || m_Data[13] == in_tone;
+}
+
+CToneData::CToneData() {
+    SetDefaults();
+}
+
+void CToneData::SetDefaults() {
+    m_Name = kEmptyName;
+    std::copy(std::begin(kDefaultTone), std::end(kDefaultTone), m_Data.begin());
+}
+
+void CToneData::SetData(const int8_t* in_data) {
+    std::memcpy(m_Data.data(), in_data, TONE_PARAM_COUNT);
+    if (IsEmpty()) {
+        m_Name = kTonePlaceholder;
+    }
+}
+
+bool CToneData::IsEmpty() const {
+    return m_Name == kEmptyName;
+}
+
+CSysExData::CSysExData(CBankView* in_ptrView) : m_ptrView(in_ptrView) {
+    assert(in_ptrView && "in_ptrView");
+}
+
+CPatchData* CSysExData::GetPatch(int in_index) {
+    return const_cast<CPatchData*>(static_cast<const CSysExData*>(this)->GetPatch(in_index));
+}
+
+CToneData* CSysExData::GetTone(int in_index) {
+    return const_cast<CToneData*>(static_cast<const CSysExData*>(this)->GetTone(in_index));
+}
+
+const CPatchData* CSysExData::GetPatch(int in_index) const {
+    if (in_index < 0 || in_index >= BANK_SIZE) {
+        platform::GetPrompter().Message("Invalid index passed to CSysExData::GetPatch");
+        return nullptr;
+    }
+    return &m_Patches[static_cast<size_t>(in_index)];
+}
+
+const CToneData* CSysExData::GetTone(int in_index) const {
+    if (in_index < 0 || in_index >= BANK_SIZE) {
+        platform::GetPrompter().Message("Invalid index passed to CSysExData::GetTone");
+        return nullptr;
+    }
+    return &m_Tones[static_cast<size_t>(in_index)];
+}
+
+bool CSysExData::CopyEntryToRecord(bool in_tone, int in_index, uint8_t* out_place) const {
+    std::string name;
+    const int8_t* bytes = nullptr;
+    size_t count = 0;
+    if (in_tone) {
+        const CToneData* tone = GetTone(in_index);
+        if (!tone) {
+            return false;
+        }
+        name = tone->GetName();
+        bytes = tone->GetData();
+        count = TONE_PARAM_COUNT;
+    } else {
+        const CPatchData* patch = GetPatch(in_index);
+        if (!patch) {
+            return false;
+        }
+        name = patch->GetName();
+        bytes = patch->GetData();
+        count = PATCH_PARAM_COUNT;
+    }
+    std::memset(out_place, 0, CLIPBOARD_NAME_FIELD);
+    std::memcpy(out_place, name.data(), std::min<size_t>(name.size(), CLIPBOARD_MAX_NAME));
+    std::memcpy(out_place + CLIPBOARD_NAME_FIELD, bytes, count);
+    return true;
+}

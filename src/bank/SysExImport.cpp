@@ -1,0 +1,69 @@
+// Reading a bank from a recorded bulk dump: the handshake messages in file order.
+#include <algorithm>
+
+#include "bank/BlockLayout.h"
+#include "bank/SysExData.h"
+#include "platform/Trace.h"
+
+namespace {
+constexpr size_t kWsdLength = 13;
+constexpr uint8_t kWsd = 0x40;
+constexpr uint8_t kDat = 0x42;
+
+#ifndef NDEBUG
+void TraceMessageStart(const uint8_t* in_buffer, size_t in_size, size_t p) {
+    QUORLIN_TRACE("\n");
+    for (size_t i = p; i < std::min(p + 21, in_size); ++i) {
+        QUORLIN_TRACE("%x  ",
+                      static_cast<unsigned>(static_cast<int>(static_cast<int8_t>(in_buffer[i]))));
+    }
+}
+#endif
+}  // namespace
+
+int CSysExData::ImportSysEx(const uint8_t* in_buffer, size_t in_size) {
+    const size_t size = std::min(in_size, SYSEX_IMPORT_LIMIT);
+    size_t p = 0;
+    int blocks = 0;
+    int entry = 0;
+    // Whatever the file holds, nothing past its last byte is read: a dump cut
+    // short ends the walk with the entries filled so far.
+    while (blocks < BLOCK_COUNT) {
+#ifndef NDEBUG
+        TraceMessageStart(in_buffer, size, p);
+#endif
+        if (p + 2 >= size) {
+            break;
+        }
+        const uint8_t command = in_buffer[p + 2];
+        if (command == kDat) {
+            QUORLIN_TRACE("\nFound real data");
+            if (p + BLOCK_SIZE > size) {
+                break;
+            }
+            const uint8_t* slot = in_buffer + p + BLOCK_HEADER_SIZE;
+            for (int j = 0; j < BLOCK_SLOTS; ++j, ++entry, slot += BLOCK_SLOT_SIZE) {
+                m_Tones[static_cast<size_t>(entry)].SetData(reinterpret_cast<const int8_t*>(slot));
+                m_Patches[static_cast<size_t>(entry)].SetData(
+                    reinterpret_cast<const int8_t*>(slot + TONE_PARAM_COUNT));
+                m_ptrView->RefreshRow(entry);
+            }
+            p += BLOCK_SIZE;
+            ++blocks;
+            continue;
+        }
+        QUORLIN_TRACE("\n%x",
+                      static_cast<unsigned>(static_cast<int>(static_cast<int8_t>(in_buffer[p]))));
+        QUORLIN_TRACE(
+            "\t%x", static_cast<unsigned>(static_cast<int>(static_cast<int8_t>(in_buffer[p + 1]))));
+        QUORLIN_TRACE("\t operation %x",
+                      static_cast<unsigned>(static_cast<int>(static_cast<int8_t>(command))));
+        if (command == kWsd) {
+            p += kWsdLength;
+            continue;
+        }
+        QUORLIN_TRACE("haven't implemented this operation code skipper");
+        break;
+    }
+    return blocks;
+}

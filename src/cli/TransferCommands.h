@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The commands of quorlin-cli that talk to the instrument: ports, get and send.
+// Each takes the arguments after its name and returns the process exit code.
+int RunPortsCommand(const std::vector<std::string>& in_args);
+int RunGetCommand(const std::vector<std::string>& in_args);
+int RunSendCommand(const std::vector<std::string>& in_args);

@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+
+#include "midi/MidiHost.h"
+#include "midi/MidiService.h"
+#include "platform/EventLoop.h"
+#include "platform/Prompter.h"
+#include "platform/SettingsStore.h"
+#include "platform/Shell.h"
+
+class CMidiManager;
+class CMainFrame;
+class CQuorlinDoc;
+class CQuorlinView;
+class CSysExData;
+
+// What the application object is built on; tests inject doubles.
+struct AppServices {
+    std::unique_ptr<platform::SettingsStore> settings;
+    std::unique_ptr<MidiService>
+        midi;  // e.g. CombinedMidiService over RtMidiService + VirtualMks80
+    std::unique_ptr<platform::EventLoop>
+        loop;                                // QtEventLoop in the program, ManualEventLoop in tests
+    platform::Prompter* prompter = nullptr;  // not owned; nullptr: keep the installed one
+    platform::Shell* shell = nullptr;        // not owned
+    // The recent-file list; nullptr: QSettings of the framework's own company key.
+    std::unique_ptr<class RecentFileStore> recentFiles;
+};
+
+// The one application object: the MIDI link, the MIDI settings, the transfer delay,
+// the busy flag and the active bank view. Lives for the whole run of the program.
+class CQuorlinApp : public QObject, public MidiHost {
+    Q_OBJECT
+
+  public:
+    explicit CQuorlinApp(AppServices in_services);
+    ~CQuorlinApp() override;
+    CQuorlinApp(const CQuorlinApp&) = delete;
+    CQuorlinApp& operator=(const CQuorlinApp&) = delete;
+
+    int32_t m_MaxNameLength = 30;
+    int32_t m_MidiChannel = 0;
+    uint32_t m_MidiOutDevID = 0;
+    uint32_t m_MidiInDevID = 0;
+    uint32_t m_SaveSettingsOnExit = 0;
+    int32_t m_PauseTime = 125;
+
+    // Start-up: the main frame, the first bank window (or the bank files named in
+    // in_files), the frame shown, then the settings read and the device ids handed on.
+    [[nodiscard]] bool InitInstance(const QStringList& in_files = {});
+    // Normal end: the MIDI setup saved when the user asked for it. Returns the exit code.
+    int ExitInstance();
+    void ReadGeneralOptions();
+    void SaveMidiSetup();
+    void SetupMidiDevIDs();
+
+    CMidiManager* GetMidiManager();
+    CQuorlinView* GetActiveBankView();
+    void SetActiveBankView(CQuorlinView* in_ptrActiveView);
+    // A view is going away: the app and the link stop referring to it (and to its
+    // bank when in_bankDies).
+    void ForgetBankView(CQuorlinView* in_ptrView, CSysExData* in_ptrDyingBank);
+
+    int GetPauseTime() override;
+    void SetPauseTime(int32_t in_NewPauseTime);
+    void SetMidiChannel(int in_channel);
+    void SetMidiBusy() override;
+    void ClearMidiBusy() override;
+    bool IsMidiBusy() const;
+    void DisplaySelectionData();
+
+    // Notifications of the MIDI link.
+    void TransferProgress(TransferKind in_kind, int in_blocksDone) override;
+    void EntriesReceived(CSysExData* in_bank, int in_firstEntry, int in_count) override;
+    void TransferEnded(TransferKind in_kind, TransferOutcome in_outcome) override;
+
+    // Commands routed to the application object.
+    void OnFileNew();
+    void OnFileOpen();
+    CQuorlinDoc* OpenDocumentFile(const QString& in_path);
+    void OnAppAbout();
+    void OnCheckVersion();
+    void OnHelpContents();
+
+    CMainFrame* GetMainFrame() const { return m_ptrMainFrame; }
+    platform::SettingsStore& GetSettings() { return *m_Services.settings; }
+    platform::EventLoop& GetLoop() { return *m_Services.loop; }
+    platform::Shell* GetShell() const { return m_Services.shell; }
+    RecentFileStore& GetRecentFiles() { return *m_Services.recentFiles; }
+    // Counts every new bank document since start-up, for the titles "MKS80v1", "MKS80v2", ...
+    int NextUntitledNumber() { return ++m_UntitledCount; }
+
+  Q_SIGNALS:
+    void MidiBusyChanged(bool in_busy);
+    // A transfer moved on: the text for the status bar ("Receiving block 5 of 16").
+    void TransferStatus(const QString& in_text);
+
+  private:
+    AppServices m_Services;
+    int32_t m_MidiBusy = 0;
+    std::unique_ptr<CMidiManager> m_ptrMidiManager;
+    CQuorlinView* m_ptrActiveView = nullptr;
+    CMainFrame* m_ptrMainFrame = nullptr;  // owned by this object, deleted with it
+    platform::Prompter* m_ptrPreviousPrompter = nullptr;
+    bool m_InstalledPrompter = false;
+    bool m_OptionsRead = false;
+    int m_UntitledCount = 0;
+};
+
+// The one application object, or nullptr before it exists / after it is gone.
+CQuorlinApp* QuorlinApp();

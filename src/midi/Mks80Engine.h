@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bank/SysExData.h"
+
+// How the virtual instrument behaves; the switches make it a test partner.
+struct Mks80Options {
+    int channel = 1;             // 1 to 16: its device byte is channel - 1
+    bool silent = false;         // never answers
+    bool reject = false;         // answers every request with reject (4FH)
+    bool echo = false;           // sends every message it receives straight back
+    int corruptBlock = -1;       // this block of its dump goes out with a wrong checksum
+    int shortBlock = -1;         // this block of its dump goes out cut short
+    bool activeSensing = false;  // an active-sensing byte (FEH) before every answer
+    bool wireTime = false;       // messages take the 31 250 baud wire time (320 us a byte)
+    int answerMs = 0;            // how long it takes to answer
+};
+
+// The MKS-80's handshake bulk dump, with no transport: a complete message in, the
+// instrument's answers out. Its memory is a bank kept in a bank file.
+class Mks80Engine {
+  public:
+    // in_memoryPath empty: the memory lives only as long as the engine. A missing
+    // file is made with a demonstration bank.
+    Mks80Engine(Mks80Options in_options, std::string in_memoryPath);
+
+    // One complete message from the host; returns what the instrument sends back,
+    // in order (a short message such as active sensing is a 1-byte vector).
+    std::vector<std::vector<uint8_t>> Receive(const std::vector<uint8_t>& in_message);
+
+    CSysExData& Memory() { return m_Memory; }
+    const Mks80Options& Options() const { return m_Options; }
+    // Writes the memory to its file (through a temporary file). False when that failed.
+    bool SaveMemory();
+    // Completed dumps received from the host since construction.
+    int DumpsReceived() const { return m_DumpsReceived; }
+
+    // $QUORLIN_VIRTUAL_MEMORY if set, else $XDG_DATA_HOME/Quorlin/virtual-mks80.m80
+    // (XDG_DATA_HOME defaulting to ~/.local/share).
+    static std::string DefaultMemoryPath();
+    // Fills in_bank with the demonstration bank: named entries of varied bytes 0 to 127.
+    static void FillDemonstrationBank(CSysExData& in_bank);
+
+  private:
+    enum class State { Idle, Dumping, AwaitingLastAck, Loading };
+
+    std::vector<uint8_t> Short(uint8_t in_command) const;
+    std::vector<uint8_t> DataBlock(int in_block) const;
+
+    Mks80Options m_Options;
+    std::string m_MemoryPath;
+    CNullBankView m_View;
+    CSysExData m_Memory;
+    State m_State = State::Idle;
+    int m_Block = 0;
+    int m_DumpsReceived = 0;
+};

@@ -1,0 +1,13 @@
+#include "midi/globaldata.h"
+
+#include <cassert>
+
+void CGlobalData::SetCurrentSysExData(CSysExData* in_ptrSysExData) {
+    assert(in_ptrSysExData && "in_ptrSysExData");
+    m_ptrCurrentSysExData = in_ptrSysExData;
+}
+
+CSysExData* CGlobalData::GetCurrentSysExData() const {
+    assert(m_ptrCurrentSysExData && "m_ptrCurrentSysExData");
+    return m_ptrCurrentSysExData;
+}

@@ -1,5 +1,221 @@
+// quorlin-cli: the bank core from the command line, for scripted backups and conversions.
 #include <cstdio>
-int main() {
-    std::puts("quorlin-cli");
-    return 0;
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bank/BankFiles.h"
+#include "bank/SelectionData.h"
+#include "bank/SysExData.h"
+#include "cli/CliExit.h"
+#include "cli/TransferCommands.h"
+#include "midi/DumpFile.h"
+
+namespace {
+
+const char* const kHelp =
+    "Usage: quorlin-cli COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Commands:\n"
+    "  new FILE.m80                     write a new bank, every entry at its defaults\n"
+    "  list FILE                        one line per entry: number, TAB, patch name, TAB, tone "
+    "name\n"
+    "  show FILE NUMBER patch|tone      the parameter bytes of entry NUMBER (11 to 88)\n"
+    "  convert IN OUT [--channel N]     write the bank of IN as OUT: a bank file when OUT ends in\n"
+    "                                   .m80, a recorded dump for MIDI channel N (default 1) when\n"
+    "                                   it ends in .syx\n"
+    "  ports                            the MIDI devices: in|out, TAB, id, TAB, name\n"
+    "  get --in ID --out ID [--channel N] [--delay MS] -o FILE.m80\n"
+    "                                   fetch the instrument's memory into a new bank file\n"
+    "  send FILE --in ID --out ID [--channel N] [--delay MS]\n"
+    "                                   send the bank of FILE into the instrument\n"
+    "\n"
+    "FILE may be a bank file (.m80) or a recorded dump; a dump starts with F0H.\n"
+    "The transfer delay defaults to 300 ms, the channel to 1.\n"
+    "\n"
+    "Exit codes:\n"
+    "  0  done\n"
+    "  1  unknown command or option, missing or bad argument\n"
+    "  2  an input file is missing, unreadable, or neither a bank file nor a recorded dump\n"
+    "  3  a transfer with the MKS-80 failed or arrived damaged\n"
+    "  4  the output file could not be written\n";
+
+int Fail(int in_code, const std::string& in_message) {
+    std::fprintf(stderr, "quorlin-cli: %s\n", in_message.c_str());
+    return in_code;
+}
+
+int UsageError(const std::string& in_message) {
+    return Fail(kExitUsage, in_message + " (see quorlin-cli --help)");
+}
+
+// Reads FILE into in_bank, or returns the exit code of the failure after saying why.
+int ReadInput(const std::string& in_path, CSysExData& in_bank) {
+    switch (ReadBankOrDump(in_path, in_bank)) {
+        case ReadResult::Ok:
+            return kExitOk;
+        case ReadResult::CannotOpen:
+            return Fail(kExitInput, in_path + ": cannot be opened for reading");
+        case ReadResult::NotABank:
+            break;
+    }
+    return Fail(kExitInput, in_path + ": not a bank file or a recorded dump, or cut short");
+}
+
+bool EndsWith(const std::string& in_text, const std::string& in_suffix) {
+    if (in_text.size() < in_suffix.size()) {
+        return false;
+    }
+    std::string tail = in_text.substr(in_text.size() - in_suffix.size());
+    for (char& c : tail) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return tail == in_suffix;
+}
+
+// A whole decimal number in in_min..in_max, or false.
+bool ParseNumber(const std::string& in_text, int in_min, int in_max, int& out_value) {
+    if (in_text.empty() || in_text.size() > 9) {
+        return false;
+    }
+    for (char c : in_text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    const int value = std::atoi(in_text.c_str());
+    if (value < in_min || value > in_max) {
+        return false;
+    }
+    out_value = value;
+    return true;
+}
+
+int CommandNew(const std::vector<std::string>& in_args) {
+    if (in_args.size() != 1) {
+        return UsageError("new takes one file name");
+    }
+    CNullBankView view;
+    CSysExData bank(&view);
+    if (!WriteFileAtomically(in_args[0], BankFileBytes(bank))) {
+        return Fail(kExitOutput, in_args[0] + ": cannot be written");
+    }
+    return kExitOk;
+}
+
+int CommandList(const std::vector<std::string>& in_args) {
+    if (in_args.size() != 1) {
+        return UsageError("list takes one file name");
+    }
+    CNullBankView view;
+    CSysExData bank(&view);
+    if (int code = ReadInput(in_args[0], bank)) {
+        return code;
+    }
+    std::string out;
+    for (int i = 0; i < BANK_SIZE; ++i) {
+        out += EntryNumber(i) + "\t" + bank.GetPatch(i)->GetName() + "\t" +
+               bank.GetTone(i)->GetName() + "\n";
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return kExitOk;
+}
+
+int CommandShow(const std::vector<std::string>& in_args) {
+    if (in_args.size() != 3) {
+        return UsageError("show takes a file name, an entry number and patch or tone");
+    }
+    const int index = EntryIndexFromNumber(in_args[1]);
+    if (index < 0) {
+        return UsageError("entry number must be 11 to 88, each digit 1 to 8: " + in_args[1]);
+    }
+    if (in_args[2] != "patch" && in_args[2] != "tone") {
+        return UsageError("show wants patch or tone, not " + in_args[2]);
+    }
+    CNullBankView view;
+    CSysExData bank(&view);
+    if (int code = ReadInput(in_args[0], bank)) {
+        return code;
+    }
+    std::string text = in_args[2] == "patch" ? PatchSelectionText(*bank.GetPatch(index))
+                                             : ToneSelectionText(*bank.GetTone(index));
+    if (!text.empty() && text[0] == '\n') {
+        text.erase(0, 1);
+    }
+    std::printf("%s\n", text.c_str());
+    return kExitOk;
+}
+
+int CommandConvert(const std::vector<std::string>& in_args) {
+    std::vector<std::string> files;
+    int channel = 1;
+    for (size_t i = 0; i < in_args.size(); ++i) {
+        if (in_args[i] == "--channel") {
+            if (i + 1 >= in_args.size() || !ParseNumber(in_args[i + 1], 1, 16, channel)) {
+                return UsageError("--channel wants a MIDI channel from 1 to 16");
+            }
+            ++i;
+        } else if (in_args[i].size() > 1 && in_args[i][0] == '-') {
+            return UsageError("unknown option " + in_args[i]);
+        } else {
+            files.push_back(in_args[i]);
+        }
+    }
+    if (files.size() != 2) {
+        return UsageError("convert takes an input and an output file name");
+    }
+    const bool toDump = EndsWith(files[1], ".syx");
+    if (!toDump && !EndsWith(files[1], ".m80")) {
+        return UsageError(files[1] + ": the output must end in .m80 or .syx");
+    }
+    CNullBankView view;
+    CSysExData bank(&view);
+    if (int code = ReadInput(files[0], bank)) {
+        return code;
+    }
+    const std::string bytes = toDump ? RecordedDump(bank, channel) : BankFileBytes(bank);
+    if (!WriteFileAtomically(files[1], bytes)) {
+        return Fail(kExitOutput, files[1] + ": cannot be written");
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        std::fputs(kHelp, stderr);
+        return kExitUsage;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        std::fputs(kHelp, stdout);
+        return kExitOk;
+    }
+    const std::string command = args[0];
+    args.erase(args.begin());
+    if (command == "new") {
+        return CommandNew(args);
+    }
+    if (command == "list") {
+        return CommandList(args);
+    }
+    if (command == "show") {
+        return CommandShow(args);
+    }
+    if (command == "convert") {
+        return CommandConvert(args);
+    }
+    if (command == "ports") {
+        return RunPortsCommand(args);
+    }
+    if (command == "get") {
+        return RunGetCommand(args);
+    }
+    if (command == "send") {
+        return RunSendCommand(args);
+    }
+    return UsageError("unknown command " + command);
 }

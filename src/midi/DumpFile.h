@@ -1,0 +1,9 @@
+#pragma once
+
+#include <string>
+
+class CSysExData;
+
+// The recorded dump of in_bank for MIDI channel in_channel (1 to 16): the 16 data
+// messages in block order, then EOD — what the instrument's own dump looks like.
+std::string RecordedDump(CSysExData& in_bank, int in_channel);

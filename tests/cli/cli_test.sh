@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The command-line tool's output formats and exit codes, as scripts rely on them.
+set -u
+cli="$1"
+data="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $1"
+    echo "  expected: $(printf '%q' "$2")"
+    echo "  actual:   $(printf '%q' "$3")"
+  fi
+}
+
+status() { "$@" >/dev/null 2>&1; echo $?; }
+
+# new, list
+check "new exits 0" 0 "$(status "$cli" new "$work/a.m80")"
+check "new bank size" 6272 "$(wc -c <"$work/a.m80" | tr -d ' ')"
+check "new bank bytes" "$(od -An -tx1 "$data/banks/ok-new-bank.m80")" "$(od -An -tx1 "$work/a.m80")"
+"$cli" list "$work/a.m80" >"$work/list.txt"
+check "list has 64 lines" 64 "$(wc -l <"$work/list.txt" | tr -d ' ')"
+check "first line" "$(printf '11\t------Patch------\t------Tone-------')" "$(head -1 "$work/list.txt")"
+check "line 9 is entry 21" "21" "$(sed -n 9p "$work/list.txt" | cut -f1)"
+check "last line is entry 88" "88" "$(tail -1 "$work/list.txt" | cut -f1)"
+check "list of named bank" "$(printf '18\tPatch 7\tTone 7')" "$("$cli" list "$data/banks/ok-named-entries.m80" | sed -n 8p)"
+
+# show
+check "show patch" "$(printf '3 60 50 5 3\n2 5 5 0 0\n0 0 55 5 3\n2 5 5 0 0\n0 0 55')" \
+  "$("$cli" show "$work/a.m80" 11 patch)"
+check "show tone" "$(printf '11 50 0 51 5\n6 32 0 0 24\n37 4 46 32 25\n0 51 0 22 82\n0 0 52 24 68\n0 68 30 0 53\n0 50 35 11 7\n4 15 5 5')" \
+  "$("$cli" show "$work/a.m80" 88 tone)"
+check "show uninitialized patch of a short dump" \
+  "$(printf 'This Patch is uninitialized\n(defaults to Steel Drum Patch).\n\nThis patch has NOT been loaded with one from your mks-80.')" \
+  "$("$cli" show "$data/dumps/blocks3-then-eod.syx" 88 patch)"
+check "show uninitialized tone" "This Tone is uninitialized" \
+  "$("$cli" show "$data/dumps/blocks3-then-eod.syx" 25 tone | head -1)"
+
+# convert, and a dump read back
+check "convert to syx" 0 "$(status "$cli" convert "$data/banks/ok-named-entries.m80" "$work/b.syx" --channel 16)"
+check "dump size" $((16 * 255 + 6)) "$(wc -c <"$work/b.syx" | tr -d ' ')"
+check "dump channel byte" "0f" "$(od -An -tx1 -j3 -N1 "$work/b.syx" | tr -d ' ')"
+check "dump ends with EOD" "f0 41 45 0f 20 f7" "$(tail -c 6 "$work/b.syx" | od -An -tx1 | sed 's/^ //')"
+check "dump bytes read back" "$("$cli" show "$data/banks/ok-named-entries.m80" 57 tone)" \
+  "$("$cli" show "$work/b.syx" 57 tone)"
+check "convert to m80" 0 "$(status "$cli" convert "$work/b.syx" "$work/c.m80")"
+check "m80 from dump lists placeholders" "$(printf '57\t------Patch------\t------Tone-------')" \
+  "$("$cli" list "$work/c.m80" | sed -n 39p)"
+
+# bad input: a clear message on stderr, the right exit code, no output file
+check "missing file" 2 "$(status "$cli" list "$work/missing.m80")"
+check "truncated bank" 2 "$(status "$cli" list "$data/banks/bad-cut-in-last-tone.m80")"
+check "text file" 2 "$(status "$cli" show "$data/banks/bad-text-file.m80" 11 patch)"
+check "dump without blocks" 2 "$(status "$cli" list "$data/dumps/blocks0-starts-with-ack.syx")"
+check "entry 19" 1 "$(status "$cli" show "$work/a.m80" 19 patch)"
+check "entry 91" 1 "$(status "$cli" show "$work/a.m80" 91 tone)"
+check "neither patch nor tone" 1 "$(status "$cli" show "$work/a.m80" 11 name)"
+check "unknown option" 1 "$(status "$cli" convert "$work/a.m80" "$work/d.syx" --speed 3)"
+check "channel 17" 1 "$(status "$cli" convert "$work/a.m80" "$work/d.syx" --channel 17)"
+check "unknown command" 1 "$(status "$cli" frobnicate)"
+check "bad output extension" 1 "$(status "$cli" convert "$work/a.m80" "$work/d.txt")"
+check "no output on bad input" "absent" "$([ -e "$work/d.syx" ] && echo present || echo absent)"
+check "unwritable output" 4 "$(status "$cli" convert "$work/a.m80" "$work/no/such/dir/e.m80")"
+check "message on stderr" "quorlin-cli: $work/missing.m80: cannot be opened for reading" \
+  "$("$cli" list "$work/missing.m80" 2>&1 >/dev/null)"
+printf 'old' >"$work/keep.m80"
+"$cli" convert "$data/banks/bad-cut-in-name.m80" "$work/keep.m80" 2>/dev/null
+check "failed convert keeps the old output" "old" "$(cat "$work/keep.m80")"
+check "help exits 0" 0 "$(status "$cli" --help)"
+check "help lists exit codes" 1 "$("$cli" --help | grep -c '^Exit codes:')"
+
+echo "cli: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,181 @@
+#include "view/BankClipboard.h"
+
+#include <QByteArray>
+#include <QMimeData>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <cstring>
+
+#include "bank/SysExData.h"
+#include "dialogs/DialogChooseToneToOverwrite.h"
+#include "platform/Prompter.h"
+
+const char* const kPatchFormatName = "MKS80_PatchData_KT99";
+const char* const kToneFormatName = "MKS80_ToneData_KT99";
+
+namespace {
+
+using Record = std::array<uint8_t, CLIPBOARD_RECORD_SIZE>;
+
+// Where the record keeps what the paste reads: the patch's parameter bytes 0, 3 and 13.
+constexpr int kPatchBytesOffset = CLIPBOARD_NAME_FIELD;
+constexpr int kPatchMode = kPatchBytesOffset + 0;
+constexpr int kFirstToneNumber = kPatchBytesOffset + 3;
+constexpr int kSecondToneNumber = kPatchBytesOffset + 13;
+constexpr int kFirstTonePlace = CLIPBOARD_PLACE_SIZE;
+constexpr int kSecondTonePlace = 2 * CLIPBOARD_PLACE_SIZE;
+// A patch with this mode plays its first tone only, so only that one is asked for.
+constexpr int8_t kSingleToneMode = 3;
+
+bool IsBankIndex(int in_index) {
+    return in_index >= 0 && in_index < BANK_SIZE;
+}
+
+int8_t SignedByte(const Record& in_record, int in_offset) {
+    return static_cast<int8_t>(in_record[static_cast<size_t>(in_offset)]);
+}
+
+// The name of a place: up to its first zero byte, never more than a record carries.
+std::string PlaceName(const Record& in_record, int in_place) {
+    const char* name = reinterpret_cast<const char*>(in_record.data() + in_place);
+    return std::string(name, strnlen(name, CLIPBOARD_MAX_NAME));
+}
+
+const int8_t* PlaceBytes(const Record& in_record, int in_place) {
+    return reinterpret_cast<const int8_t*>(in_record.data() + in_place + CLIPBOARD_NAME_FIELD);
+}
+
+// The record of the named format, or nothing when the data holds none or too short a
+// block. On Windows a record put there by a program that is not Qt-based shows up
+// under Qt's name for a foreign clipboard format, so that form is accepted too.
+std::optional<Record> ReadRecord(const QMimeData* in_data, const char* in_format) {
+    if (!in_data) {
+        return std::nullopt;
+    }
+    const QString plain = QString::fromLatin1(in_format);
+    const QString foreign = QStringLiteral("application/x-qt-windows-mime;value=\"%1\"").arg(plain);
+    QByteArray block;
+    if (in_data->hasFormat(plain)) {
+        block = in_data->data(plain);
+    } else if (in_data->hasFormat(foreign)) {
+        block = in_data->data(foreign);
+    } else {
+        return std::nullopt;
+    }
+    // The format test and the read are separate steps; a block that is shorter than a
+    // record (or gone by now) is refused rather than read past its end.
+    if (block.size() < CLIPBOARD_RECORD_SIZE) {
+        return std::nullopt;
+    }
+    Record record{};
+    std::memcpy(record.data(), block.constData(), CLIPBOARD_RECORD_SIZE);
+    return record;
+}
+
+void StoreTone(CSysExData& in_bank, int in_index, const Record& in_record, int in_place,
+               CBankView& in_view) {
+    CToneData* tone = in_bank.GetTone(in_index);
+    tone->SetName(PlaceName(in_record, in_place));
+    tone->SetData(PlaceBytes(in_record, in_place));
+    in_view.RefreshRow(in_index);
+}
+
+}  // namespace
+
+ToneChooser DialogToneChooser(QWidget* in_parent) {
+    QPointer<QWidget> parent(in_parent);
+    return [parent](int in_proposed, CSysExData& in_bank) -> std::optional<int> {
+        CDialogChooseToneToOverwrite dialog(in_proposed, &in_bank, parent.data());
+        if (dialog.exec() != QDialog::Accepted) {
+            return std::nullopt;
+        }
+        return dialog.m_nSelectedTone;
+    };
+}
+
+std::unique_ptr<QMimeData> CreateBankMimeData(const CSysExData& in_bank, int in_row,
+                                              int in_column) {
+    if (!IsBankIndex(in_row) || (in_column != 0 && in_column != 1)) {
+        return nullptr;
+    }
+    Record record{};
+    const char* format = nullptr;
+    if (in_column == 0) {
+        format = kPatchFormatName;
+        in_bank.CopyEntryToRecord(false, in_row, record.data());
+        // A tone number that names no tone of the bank (the instrument never sends one)
+        // carries no tone: its place stays blank and the paste leaves that tone out.
+        const int first = SignedByte(record, kFirstToneNumber);
+        const int second = SignedByte(record, kSecondToneNumber);
+        if (IsBankIndex(first)) {
+            in_bank.CopyEntryToRecord(true, first, record.data() + kFirstTonePlace);
+        }
+        if (IsBankIndex(second)) {
+            in_bank.CopyEntryToRecord(true, second, record.data() + kSecondTonePlace);
+        }
+    } else {
+        format = kToneFormatName;
+        in_bank.CopyEntryToRecord(true, in_row, record.data());
+    }
+    auto data = std::make_unique<QMimeData>();
+    data->setData(QString::fromLatin1(format),
+                  QByteArray(reinterpret_cast<const char*>(record.data()), CLIPBOARD_RECORD_SIZE));
+    return data;
+}
+
+bool PasteBankMimeData(const QMimeData* in_data, CSysExData& in_bank, int in_row, int in_column,
+                       CBankView& in_view, const ToneChooser& in_chooser) {
+    // A patch record goes only onto a patch, a tone record only onto a tone.
+    const bool onPatch = in_column == 0;
+    std::optional<Record> record;
+    if (IsBankIndex(in_row) && (in_column == 0 || in_column == 1)) {
+        record = ReadRecord(in_data, onPatch ? kPatchFormatName : kToneFormatName);
+    }
+    if (!record) {
+        platform::GetPrompter().Beep();
+        return false;
+    }
+
+    if (!onPatch) {
+        StoreTone(in_bank, in_row, *record, 0, in_view);
+        return true;
+    }
+
+    // The tones a patch plays land where the user says. A tone whose number names no
+    // tone of a bank was not carried by the copy, and a choice that names none (a tone
+    // dialog with nothing selected) has no place to go: either way that tone is left
+    // out and the rest of the paste goes on.
+    int first = SignedByte(*record, kFirstToneNumber);
+    int second = SignedByte(*record, kSecondToneNumber);
+    const int8_t mode = SignedByte(*record, kPatchMode);
+    if (IsBankIndex(first)) {
+        const std::optional<int> chosen = in_chooser(first, in_bank);
+        if (!chosen) {
+            return false;
+        }
+        first = *chosen;
+    }
+    if (mode != kSingleToneMode && IsBankIndex(second)) {
+        const std::optional<int> chosen = in_chooser(second, in_bank);
+        if (!chosen) {
+            return false;
+        }
+        second = *chosen;
+    }
+
+    // The patch keeps its own tone numbers, whatever tones were chosen.
+    CPatchData* patch = in_bank.GetPatch(in_row);
+    patch->SetName(PlaceName(*record, 0));
+    patch->SetData(PlaceBytes(*record, 0));
+    in_view.RefreshRow(in_row);
+    if (IsBankIndex(first)) {
+        StoreTone(in_bank, first, *record, kFirstTonePlace, in_view);
+    }
+    // When both choices are the same tone, the second one is what stays.
+    if (IsBankIndex(second)) {
+        StoreTone(in_bank, second, *record, kSecondTonePlace, in_view);
+    }
+    return true;
+}

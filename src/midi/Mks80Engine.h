@@ -49,7 +49,7 @@ class Mks80Engine {
     enum class State { Idle, Dumping, AwaitingLastAck, Loading };
 
     std::vector<uint8_t> Short(uint8_t in_command) const;
-    std::vector<uint8_t> DataBlock(int in_block) const;
+    std::vector<uint8_t> DataBlock(int in_block);
 
     Mks80Options m_Options;
     std::string m_MemoryPath;

@@ -1,0 +1,250 @@
+#include "midi/Mks80Engine.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+#include "bank/Archive.h"
+#include "bank/BlockLayout.h"
+#include "midi/HandshakeMessages.h"
+
+namespace {
+
+constexpr uint8_t kActiveSensing = 0xFE;
+
+const char* const kPatchWords[8] = {"Brass Stack", "Warm Pad", "Poly Sync", "Fat Bass",
+                                    "Glass Bell",  "Strings",  "Lead Solo", "Clav Split"};
+const char* const kToneWords[8] = {"Saw Brass", "Soft Pad", "Sync Lead", "Deep Bass",
+                                   "Bell Tone", "Str Ens",  "Square Ld", "Pluck Key"};
+
+// A fixed sequence of varied 7-bit values, the same on every machine.
+class DemoBytes {
+  public:
+    explicit DemoBytes(uint32_t in_seed) : m_State(in_seed * 2654435761u + 12345u) {}
+    int8_t Next() {
+        m_State = m_State * 1103515245u + 12345u;
+        return static_cast<int8_t>((m_State >> 16) & 0x7F);
+    }
+
+  private:
+    uint32_t m_State;
+};
+
+bool IsHandshake(const std::vector<uint8_t>& in_message) {
+    return in_message.size() >= 6 && in_message[0] == 0xF0 && in_message[1] == 0x41 &&
+           in_message[4] == 0x20 && in_message.back() == 0xF7;
+}
+
+}  // namespace
+
+Mks80Engine::Mks80Engine(Mks80Options in_options, std::string in_memoryPath)
+    : m_Options(in_options), m_MemoryPath(std::move(in_memoryPath)), m_Memory(&m_View) {
+    if (m_MemoryPath.empty()) {
+        FillDemonstrationBank(m_Memory);
+        return;
+    }
+    std::ifstream in(m_MemoryPath, std::ios::binary);
+    if (!in) {
+        // First use: the instrument comes with something to fetch.
+        FillDemonstrationBank(m_Memory);
+        if (!SaveMemory()) {
+            std::fprintf(stderr, "Virtual MKS-80: cannot write its memory to %s\n",
+                         m_MemoryPath.c_str());
+        }
+        return;
+    }
+    CArchive archive(in);
+    if (!m_Memory.LoadBank(archive)) {
+        // A damaged memory file is left as it is for the user to look at; the
+        // instrument starts from the demonstration bank until a dump replaces it.
+        std::fprintf(stderr,
+                     "Virtual MKS-80: %s is not a whole bank file; using the demonstration bank\n",
+                     m_MemoryPath.c_str());
+        FillDemonstrationBank(m_Memory);
+    }
+}
+
+void Mks80Engine::FillDemonstrationBank(CSysExData& in_bank) {
+    for (int i = 0; i < BANK_SIZE; ++i) {
+        DemoBytes bytes(static_cast<uint32_t>(i) + 1);
+        CToneData* tone = in_bank.GetTone(i);
+        CPatchData* patch = in_bank.GetPatch(i);
+        int8_t toneBytes[TONE_PARAM_COUNT];
+        int8_t patchBytes[PATCH_PARAM_COUNT];
+        for (int8_t& b : toneBytes) {
+            b = bytes.Next();
+        }
+        for (int8_t& b : patchBytes) {
+            b = bytes.Next();
+        }
+        // Bytes 3 and 13 of a patch name the tones it plays.
+        patchBytes[3] = static_cast<int8_t>(i);
+        patchBytes[13] = static_cast<int8_t>((i * 5 + 1) % BANK_SIZE);
+        tone->SetData(toneBytes);
+        patch->SetData(patchBytes);
+        tone->SetName(std::string(kToneWords[i % 8]) + " " + EntryNumber(i));
+        patch->SetName(std::string(kPatchWords[(i / 8) % 8]) + " " + EntryNumber(i));
+    }
+}
+
+std::string Mks80Engine::DefaultMemoryPath() {
+    if (const char* path = std::getenv("QUORLIN_VIRTUAL_MEMORY")) {
+        if (*path) {
+            return path;
+        }
+    }
+    std::string base;
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) {
+        base = data;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        base = std::string(home) + "/.local/share";
+    } else {
+        base = ".";
+    }
+    return base + "/Quorlin/virtual-mks80.m80";
+}
+
+bool Mks80Engine::SaveMemory() {
+    if (m_MemoryPath.empty()) {
+        return true;
+    }
+    namespace fs = std::filesystem;
+    std::error_code error;
+    const fs::path target(m_MemoryPath);
+    if (target.has_parent_path()) {
+        fs::create_directories(target.parent_path(), error);
+    }
+    const fs::path temporary = fs::path(m_MemoryPath + ".tmp");
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            return false;
+        }
+        CArchive archive(out);
+        if (!m_Memory.StoreBank(archive)) {
+            out.close();
+            fs::remove(temporary, error);
+            return false;
+        }
+        out.close();
+        if (!out) {
+            fs::remove(temporary, error);
+            return false;
+        }
+    }
+    fs::rename(temporary, target, error);
+    if (error) {
+        fs::remove(temporary, error);
+        return false;
+    }
+    return true;
+}
+
+std::vector<uint8_t> Mks80Engine::Short(uint8_t in_command) const {
+    return {0xF0, 0x41, in_command, static_cast<uint8_t>(m_Options.channel - 1), 0x20, 0xF7};
+}
+
+std::vector<uint8_t> Mks80Engine::DataBlock(int in_block) {
+    const uint8_t header[BLOCK_HEADER_SIZE] = {0xF0, 0x41, HS_DAT,
+                                               static_cast<uint8_t>(m_Options.channel - 1), 0x20};
+    const DataMessage message = EncodeBlock(in_block, AccessOf(m_Memory), header);
+    std::vector<uint8_t> bytes(message.begin(), message.end());
+    if (in_block == m_Options.corruptBlock) {
+        bytes[BLOCK_CHECKSUM_OFFSET] =
+            static_cast<uint8_t>((bytes[BLOCK_CHECKSUM_OFFSET] + 1) & 0x7F);
+    }
+    if (in_block == m_Options.shortBlock) {
+        // The last slot never makes it.
+        bytes.resize(BLOCK_SIZE - BLOCK_SLOT_SIZE);
+        bytes.back() = 0xF7;
+    }
+    return bytes;
+}
+
+std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t>& in_message) {
+    std::vector<std::vector<uint8_t>> out;
+    if (m_Options.echo) {
+        out.push_back(in_message);
+    }
+    if (m_Options.silent || !IsHandshake(in_message)) {
+        return out;
+    }
+    if (in_message[3] != static_cast<uint8_t>(m_Options.channel - 1)) {
+        return out;  // for another instrument on the same cable
+    }
+    auto answer = [&](std::vector<uint8_t> in_answer) {
+        if (m_Options.activeSensing) {
+            out.push_back({kActiveSensing});
+        }
+        out.push_back(std::move(in_answer));
+    };
+
+    const uint8_t command = in_message[2];
+    if (m_Options.reject && (command == HS_RQD || command == HS_WSD || command == HS_DAT)) {
+        m_State = State::Idle;
+        answer(Short(HS_RJC));
+        return out;
+    }
+    switch (command) {
+        case HS_RQD:
+            m_State = State::Dumping;
+            m_Block = 0;
+            answer(DataBlock(0));
+            break;
+        case HS_WSD:
+            m_State = State::Loading;
+            m_Block = 0;
+            answer(Short(HS_ACK));
+            break;
+        case HS_ACK:
+            if (m_State == State::Dumping) {
+                ++m_Block;
+                if (m_Block < BLOCK_COUNT) {
+                    answer(DataBlock(m_Block));
+                } else {
+                    m_State = State::AwaitingLastAck;
+                    answer(Short(HS_EOD));
+                }
+            } else if (m_State == State::AwaitingLastAck) {
+                m_State = State::Idle;
+            }
+            break;
+        case HS_DAT:
+            if (m_State != State::Loading) {
+                break;
+            }
+            if (m_Block < BLOCK_COUNT &&
+                CheckBlock(in_message.data(), in_message.size()) == BlockCheck::Ok) {
+                DecodeBlock(m_Block, in_message.data(), in_message.size(), AccessOf(m_Memory));
+                ++m_Block;
+                answer(Short(HS_ACK));
+            } else {
+                answer(Short(HS_ERR));
+            }
+            break;
+        case HS_EOD:
+            if (m_State == State::Loading) {
+                answer(Short(HS_ACK));
+                m_State = State::Idle;
+                if (m_Block == BLOCK_COUNT) {
+                    ++m_DumpsReceived;
+                    if (!SaveMemory()) {
+                        std::fprintf(stderr, "Virtual MKS-80: cannot write its memory to %s\n",
+                                     m_MemoryPath.c_str());
+                    }
+                }
+            }
+            break;
+        case HS_RJC:
+        case HS_ERR:
+            // The host stops the exchange.
+            m_State = State::Idle;
+            break;
+        default:
+            break;
+    }
+    return out;
+}

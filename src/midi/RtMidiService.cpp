@@ -1,0 +1,546 @@
+#include "midi/RtMidiService.h"
+
+#include <RtMidi.h>
+
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <mutex>
+#include <new>
+#include <optional>
+#include <sstream>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+#include "midi/RtMidiInputQueue.h"
+#include "platform/Trace.h"
+
+namespace {
+
+constexpr size_t kMaxNameLength = 31;
+
+// What RtMidi reported through its error callback during one call. With a
+// callback installed RtMidi no longer throws its own errors, so every call is
+// judged by what arrived here.
+class ErrorSink {
+  public:
+    static void OnError(RtMidiError::Type in_type, const std::string& in_text, void* in_user) {
+        if (in_type == RtMidiError::DEBUG_WARNING) {
+            return;
+        }
+        auto* sink = static_cast<ErrorSink*>(in_user);
+        std::lock_guard<std::mutex> lock(sink->m_Mutex);
+        if (!sink->m_Type) {
+            sink->m_Type = in_type;
+            sink->m_Text = in_text;
+        }
+    }
+    void Clear() {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Type.reset();
+        m_Text.clear();
+    }
+    std::optional<RtMidiError::Type> Take(std::string& out_text) {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        std::optional<RtMidiError::Type> type = m_Type;
+        out_text = m_Text;
+        m_Type.reset();
+        return type;
+    }
+
+  private:
+    std::mutex m_Mutex;
+    std::optional<RtMidiError::Type> m_Type;
+    std::string m_Text;
+};
+
+// RtMidi writes its complaints to std::cerr and the MIDI servers' own libraries
+// to the standard error stream while an API is tried; an API that cannot start
+// is left out without a word. The text RtMidi wrote is kept: a JACK API whose
+// server is not running does not throw, it only says so.
+class QuietStderr {
+  public:
+    QuietStderr() : m_ptrOldBuffer(std::cerr.rdbuf(m_Text.rdbuf())) {
+#ifndef _WIN32
+        std::fflush(stderr);
+        m_SavedFd = ::dup(2);
+        const int devNull = ::open("/dev/null", O_WRONLY);
+        if (m_SavedFd >= 0 && devNull >= 0) {
+            ::dup2(devNull, 2);
+        }
+        if (devNull >= 0) {
+            ::close(devNull);
+        }
+#endif
+    }
+    ~QuietStderr() {
+        std::cerr.rdbuf(m_ptrOldBuffer);
+#ifndef _WIN32
+        std::fflush(stderr);
+        if (m_SavedFd >= 0) {
+            ::dup2(m_SavedFd, 2);
+            ::close(m_SavedFd);
+        }
+#endif
+    }
+    QuietStderr(const QuietStderr&) = delete;
+    QuietStderr& operator=(const QuietStderr&) = delete;
+
+    std::string Text() const {
+        return m_Text.str();
+    }
+
+  private:
+    std::ostringstream m_Text;
+    std::streambuf* m_ptrOldBuffer;
+#ifndef _WIN32
+    int m_SavedFd = -1;
+#endif
+};
+
+MMRESULT CodeOf(RtMidiError::Type in_type, MMRESULT in_generic, MMRESULT in_invalid) {
+    switch (in_type) {
+        case RtMidiError::INVALID_DEVICE:
+        case RtMidiError::INVALID_PARAMETER:
+            return in_invalid;
+        case RtMidiError::NO_DEVICES_FOUND:
+            return MIDIERR_NODEVICE;
+        case RtMidiError::MEMORY_ERROR:
+            return MMSYSERR_NOMEM;
+        default:
+            return in_generic;
+    }
+}
+
+// Runs in_call on an RtMidi object reporting into in_sink and turns whatever
+// went wrong, thrown or reported, into a result code.
+template <typename Call>
+MMRESULT Guarded(ErrorSink& in_sink, MMRESULT in_generic, MMRESULT in_invalid, Call in_call) {
+    in_sink.Clear();
+    try {
+        in_call();
+    } catch (const RtMidiError& error) {
+        QUORLIN_TRACE("\nRtMidiService: %s", error.what());
+        return CodeOf(error.getType(), in_generic, in_invalid);
+    } catch (const std::bad_alloc&) {
+        return MMSYSERR_NOMEM;
+    } catch (const std::exception& error) {
+        QUORLIN_TRACE("\nRtMidiService: %s", error.what());
+        return in_generic;
+    } catch (...) {
+        return in_generic;
+    }
+    std::string text;
+    if (std::optional<RtMidiError::Type> type = in_sink.Take(text)) {
+        QUORLIN_TRACE("\nRtMidiService: %s", text.c_str());
+        return CodeOf(*type, in_generic, in_invalid);
+    }
+    return MMSYSERR_NOERROR;
+}
+
+// Cuts in_name to the length the link shows, never inside a UTF-8 character.
+std::string CutName(const std::string& in_name) {
+    if (in_name.size() <= kMaxNameLength) {
+        return in_name;
+    }
+    size_t end = kMaxNameLength;
+    while (end > 0 && (static_cast<unsigned char>(in_name[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return in_name.substr(0, end);
+}
+
+void OnInput(double /*in_deltaTime*/, std::vector<unsigned char>* in_message, void* in_user) {
+    try {
+        if (in_message != nullptr && !in_message->empty()) {
+            static_cast<RtMidiInputQueue*>(in_user)->Receive(in_message->data(),
+                                                             in_message->size());
+        }
+    } catch (...) {
+        // Nothing may escape into RtMidi's thread.
+    }
+}
+
+}  // namespace
+
+struct RtMidiService::Impl {
+    struct Api {
+        RtMidi::Api api = RtMidi::UNSPECIFIED;
+        std::string name;
+        ErrorSink sink;
+        std::unique_ptr<RtMidiIn> inProbe;
+        std::unique_ptr<RtMidiOut> outProbe;
+    };
+    // Members are destroyed in reverse order: RtMidi's object (and with it its
+    // thread) goes before the queue and the sink it reports into.
+    struct InPort {
+        std::unique_ptr<ErrorSink> sink;
+        std::unique_ptr<RtMidiInputQueue> queue;
+        std::unique_ptr<RtMidiIn> midi;
+    };
+    struct OutPort {
+        std::unique_ptr<ErrorSink> sink;
+        std::unique_ptr<RtMidiOut> midi;
+    };
+
+    std::string clientName;
+    std::vector<std::unique_ptr<Api>> apis;
+    std::map<MidiHandle, InPort> inPorts;
+    std::map<MidiHandle, OutPort> outPorts;
+    MidiHandle nextHandle = 1;
+
+    void Probe(RtMidi::Api in_api);
+    // The API and its port number for device id in_id, or false.
+    bool Locate(bool in_input, unsigned in_id, Api*& out_api, unsigned& out_port);
+    unsigned Count(Api& in_api, bool in_input);
+    MidiHandle NewHandle() { return nextHandle++; }
+    MMRESULT OpenIn(MidiHandle& out_handle, RtMidi::Api in_api,
+                    const std::optional<unsigned>& in_port, const std::string& in_portName,
+                    MidiInCallback in_callback);
+    MMRESULT OpenOut(MidiHandle& out_handle, RtMidi::Api in_api,
+                     const std::optional<unsigned>& in_port, const std::string& in_portName);
+    InPort* FindIn(MidiHandle in_handle) {
+        auto it = inPorts.find(in_handle);
+        return it == inPorts.end() ? nullptr : &it->second;
+    }
+    OutPort* FindOut(MidiHandle in_handle) {
+        auto it = outPorts.find(in_handle);
+        return it == outPorts.end() ? nullptr : &it->second;
+    }
+    void CloseIn(InPort& in_port) {
+        in_port.queue->Close();
+        try {
+            in_port.midi.reset();
+        } catch (...) {
+        }
+    }
+};
+
+void RtMidiService::Impl::Probe(RtMidi::Api in_api) {
+    if (in_api == RtMidi::UNSPECIFIED || in_api == RtMidi::RTMIDI_DUMMY) {
+        return;
+    }
+    auto entry = std::make_unique<Api>();
+    entry->api = in_api;
+    entry->name = RtMidi::getApiName(in_api);
+    std::string said;
+    try {
+        QuietStderr quiet;
+        try {
+            entry->inProbe = std::make_unique<RtMidiIn>(in_api, clientName);
+            entry->inProbe->setErrorCallback(&ErrorSink::OnError, &entry->sink);
+            entry->outProbe = std::make_unique<RtMidiOut>(in_api, clientName);
+            entry->outProbe->setErrorCallback(&ErrorSink::OnError, &entry->sink);
+        } catch (...) {
+            said = quiet.Text();
+            throw;
+        }
+        said = quiet.Text();
+    } catch (...) {
+        QUORLIN_TRACE("\nRtMidiService: the %s API does not start: %s", entry->name.c_str(),
+                      said.c_str());
+        return;
+    }
+    if (!said.empty()) {
+        QUORLIN_TRACE("\nRtMidiService: the %s API does not start: %s", entry->name.c_str(),
+                      said.c_str());
+        return;
+    }
+    apis.push_back(std::move(entry));
+}
+
+unsigned RtMidiService::Impl::Count(Api& in_api, bool in_input) {
+    unsigned count = 0;
+    const MMRESULT result = Guarded(in_api.sink, MMSYSERR_ERROR, MMSYSERR_ERROR, [&] {
+        count = in_input ? in_api.inProbe->getPortCount() : in_api.outProbe->getPortCount();
+    });
+    return result == MMSYSERR_NOERROR ? count : 0;
+}
+
+bool RtMidiService::Impl::Locate(bool in_input, unsigned in_id, Api*& out_api, unsigned& out_port) {
+    unsigned first = 0;
+    for (const std::unique_ptr<Api>& api : apis) {
+        const unsigned count = Count(*api, in_input);
+        if (in_id - first < count) {
+            out_api = api.get();
+            out_port = in_id - first;
+            return true;
+        }
+        first += count;
+    }
+    return false;
+}
+
+MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, RtMidi::Api in_api,
+                                     const std::optional<unsigned>& in_port,
+                                     const std::string& in_portName, MidiInCallback in_callback) {
+    const MidiHandle handle = NewHandle();
+    InPort port;
+    port.sink = std::make_unique<ErrorSink>();
+    port.queue = std::make_unique<RtMidiInputQueue>(handle, std::move(in_callback));
+    const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
+        port.midi = std::make_unique<RtMidiIn>(in_api, clientName);
+        port.midi->setErrorCallback(&ErrorSink::OnError, port.sink.get());
+        // Without this RtMidi drops every system-exclusive message. Timing
+        // clock is of no use here; active sensing is delivered as a short
+        // message.
+        port.midi->ignoreTypes(false, true, false);
+        port.midi->setCallback(&OnInput, port.queue.get());
+        if (in_port) {
+            port.midi->openPort(*in_port, "in");
+        } else {
+            port.midi->openVirtualPort(in_portName);
+        }
+    });
+    if (result != MMSYSERR_NOERROR) {
+        CloseIn(port);
+        return result;
+    }
+    inPorts.emplace(handle, std::move(port));
+    out_handle = handle;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, RtMidi::Api in_api,
+                                      const std::optional<unsigned>& in_port,
+                                      const std::string& in_portName) {
+    OutPort port;
+    port.sink = std::make_unique<ErrorSink>();
+    const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
+        port.midi = std::make_unique<RtMidiOut>(in_api, clientName);
+        port.midi->setErrorCallback(&ErrorSink::OnError, port.sink.get());
+        if (in_port) {
+            port.midi->openPort(*in_port, "out");
+        } else {
+            port.midi->openVirtualPort(in_portName);
+        }
+    });
+    if (result != MMSYSERR_NOERROR) {
+        try {
+            port.midi.reset();
+        } catch (...) {
+        }
+        return result;
+    }
+    const MidiHandle handle = NewHandle();
+    outPorts.emplace(handle, std::move(port));
+    out_handle = handle;
+    return MMSYSERR_NOERROR;
+}
+
+RtMidiService::RtMidiService() : RtMidiService(std::string()) {}
+
+RtMidiService::RtMidiService(const std::string& in_api, const std::string& in_clientName)
+    : m_ptrImpl(std::make_unique<Impl>()) {
+    m_ptrImpl->clientName = in_clientName;
+    if (in_api.empty()) {
+        std::vector<RtMidi::Api> compiled;
+        RtMidi::getCompiledApi(compiled);
+        for (RtMidi::Api api : compiled) {
+            m_ptrImpl->Probe(api);
+        }
+    } else {
+        m_ptrImpl->Probe(RtMidi::getCompiledApiByName(in_api));
+    }
+}
+
+RtMidiService::~RtMidiService() {
+    for (auto& entry : m_ptrImpl->inPorts) {
+        m_ptrImpl->CloseIn(entry.second);
+    }
+    m_ptrImpl->inPorts.clear();
+    m_ptrImpl->outPorts.clear();
+}
+
+std::vector<std::string> RtMidiService::ApiNames() const {
+    std::vector<std::string> names;
+    for (const auto& api : m_ptrImpl->apis) {
+        names.push_back(api->name);
+    }
+    return names;
+}
+
+unsigned RtMidiService::InGetNumDevs() {
+    unsigned count = 0;
+    for (const auto& api : m_ptrImpl->apis) {
+        count += m_ptrImpl->Count(*api, true);
+    }
+    return count;
+}
+
+unsigned RtMidiService::OutGetNumDevs() {
+    unsigned count = 0;
+    for (const auto& api : m_ptrImpl->apis) {
+        count += m_ptrImpl->Count(*api, false);
+    }
+    return count;
+}
+
+MMRESULT RtMidiService::InGetDevCaps(unsigned in_id, std::string& out_name) {
+    Impl::Api* api = nullptr;
+    unsigned port = 0;
+    if (!m_ptrImpl->Locate(true, in_id, api, port)) {
+        return MMSYSERR_BADDEVICEID;
+    }
+    std::string name;
+    const MMRESULT result = Guarded(api->sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID,
+                                    [&] { name = api->inProbe->getPortName(port); });
+    if (result == MMSYSERR_NOERROR) {
+        out_name = CutName(name);
+    }
+    return result;
+}
+
+MMRESULT RtMidiService::OutGetDevCaps(unsigned in_id, std::string& out_name) {
+    Impl::Api* api = nullptr;
+    unsigned port = 0;
+    if (!m_ptrImpl->Locate(false, in_id, api, port)) {
+        return MMSYSERR_BADDEVICEID;
+    }
+    std::string name;
+    const MMRESULT result = Guarded(api->sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID,
+                                    [&] { name = api->outProbe->getPortName(port); });
+    if (result == MMSYSERR_NOERROR) {
+        out_name = CutName(name);
+    }
+    return result;
+}
+
+MMRESULT RtMidiService::InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCallback in_callback) {
+    Impl::Api* api = nullptr;
+    unsigned port = 0;
+    if (!m_ptrImpl->Locate(true, in_id, api, port)) {
+        return MMSYSERR_BADDEVICEID;
+    }
+    return m_ptrImpl->OpenIn(out_handle, api->api, port, std::string(), std::move(in_callback));
+}
+
+MMRESULT RtMidiService::InOpenVirtual(MidiHandle& out_handle, const std::string& in_portName,
+                                      MidiInCallback in_callback) {
+    if (m_ptrImpl->apis.empty()) {
+        return MIDIERR_NODEVICE;
+    }
+    return m_ptrImpl->OpenIn(out_handle, m_ptrImpl->apis.front()->api, std::nullopt, in_portName,
+                             std::move(in_callback));
+}
+
+MMRESULT RtMidiService::InStart(MidiHandle in_handle) {
+    Impl::InPort* port = m_ptrImpl->FindIn(in_handle);
+    if (port == nullptr) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    port->queue->Start();
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::InPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+    if (m_ptrImpl->FindIn(in_handle) == nullptr) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    if (in_header.data.empty()) {
+        return MMSYSERR_INVALPARAM;
+    }
+    in_header.flags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::InAddBuffer(MidiHandle in_handle, MidiHdr& in_header) {
+    Impl::InPort* port = m_ptrImpl->FindIn(in_handle);
+    if (port == nullptr) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    return port->queue->AddBuffer(in_header);
+}
+
+MMRESULT RtMidiService::InUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+    Impl::InPort* port = m_ptrImpl->FindIn(in_handle);
+    if (port == nullptr) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    // A buffer still queued is taken back first, so the service never keeps a
+    // header that its owner is about to release.
+    (void)port->queue->Remove(in_header);
+    in_header.flags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::InClose(MidiHandle in_handle) {
+    auto it = m_ptrImpl->inPorts.find(in_handle);
+    if (it == m_ptrImpl->inPorts.end()) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    m_ptrImpl->CloseIn(it->second);
+    m_ptrImpl->inPorts.erase(it);
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::OutOpen(MidiHandle& out_handle, unsigned in_id) {
+    Impl::Api* api = nullptr;
+    unsigned port = 0;
+    if (!m_ptrImpl->Locate(false, in_id, api, port)) {
+        return MMSYSERR_BADDEVICEID;
+    }
+    return m_ptrImpl->OpenOut(out_handle, api->api, port, std::string());
+}
+
+MMRESULT RtMidiService::OutOpenVirtual(MidiHandle& out_handle, const std::string& in_portName) {
+    if (m_ptrImpl->apis.empty()) {
+        return MIDIERR_NODEVICE;
+    }
+    return m_ptrImpl->OpenOut(out_handle, m_ptrImpl->apis.front()->api, std::nullopt, in_portName);
+}
+
+MMRESULT RtMidiService::OutPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+    if (m_ptrImpl->FindOut(in_handle) == nullptr) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    if (in_header.data.empty()) {
+        return MMSYSERR_INVALPARAM;
+    }
+    in_header.flags |= MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::OutUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+    if (m_ptrImpl->FindOut(in_handle) == nullptr) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    in_header.flags &= ~MHDR_PREPARED;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT RtMidiService::OutLongMsg(MidiHandle in_handle, MidiHdr& in_header) {
+    Impl::OutPort* port = m_ptrImpl->FindOut(in_handle);
+    if (port == nullptr) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    if ((in_header.flags & MHDR_PREPARED) == 0) {
+        return MIDIERR_UNPREPARED;
+    }
+    if (in_header.bufferLength == 0 || in_header.bufferLength > in_header.data.size()) {
+        return MMSYSERR_INVALPARAM;
+    }
+    const MMRESULT result = Guarded(*port->sink, MIDIERR_NOTREADY, MMSYSERR_INVALPARAM, [&] {
+        port->midi->sendMessage(in_header.data.data(), in_header.bufferLength);
+    });
+    if (result == MMSYSERR_NOERROR) {
+        in_header.flags |= MHDR_DONE;
+    }
+    return result;
+}
+
+MMRESULT RtMidiService::OutClose(MidiHandle in_handle) {
+    auto it = m_ptrImpl->outPorts.find(in_handle);
+    if (it == m_ptrImpl->outPorts.end()) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    try {
+        it->second.midi.reset();
+    } catch (...) {
+    }
+    m_ptrImpl->outPorts.erase(it);
+    return MMSYSERR_NOERROR;
+}

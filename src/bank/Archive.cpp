@@ -42,7 +42,10 @@ uint32_t CArchive::ReadLength(bool& out_wide) {
     if (first < 0xFF) {
         return first;
     }
-    const uint16_t word = static_cast<uint16_t>(ReadByteOrThrow() | (ReadByteOrThrow() << 8));
+    // Two statements: the order of the two reads must not be left to the compiler.
+    const uint8_t low = ReadByteOrThrow();
+    const uint8_t high = ReadByteOrThrow();
+    const uint16_t word = static_cast<uint16_t>(low | (high << 8));
     if (word == 0xFFFE) {
         // 16-bit characters follow; their count comes again in the usual forms.
         out_wide = true;

@@ -131,17 +131,21 @@ class CMidiManager {
     void SendNextBlock();
     void ReArmInput();
 
-    // Sends one message; returns the result code after the failure boxes.
-    MMRESULT SendMessage(const uint8_t* in_message, int32_t in_length, bool in_first);
+    // Sends one message; a failure shows the "Error" box and the reason for its code
+    // (the invalid-parameter reason only for WSD) and is returned.
+    MMRESULT SendMessage(const uint8_t* in_message, int32_t in_length, bool in_isWsd);
     void StartTransfer(TransferKind in_kind);
     void RestartAnswerTimer();
     void StopAnswerTimer();
     void OnAnswerTimeout();
-    void EndTransfer(TransferOutcome in_outcome);
+    void EndTransfer(TransferOutcome in_outcome, bool in_busyCleared);
+    TransferOutcome ReceiveOutcome() const;
     bool IsOwnEcho(const std::vector<uint8_t>& in_message) const;
     static bool IsRefusal(const std::vector<uint8_t>& in_message);
 
+    void OnProbeArrival(uint64_t in_serial, const Arrival& in_arrival);
     void FinishProbe(bool in_ok);
+    void ReleaseProbeDevices();
 
     MidiService& m_Service;
     platform::EventLoop& m_Loop;
@@ -157,6 +161,8 @@ class CMidiManager {
 
     // The transfer in progress and the hand-over from the input thread.
     bool m_TransferRunning = false;
+    // After a transfer that ended early, late messages are let go unanswered.
+    bool m_Quiet = true;
     TransferKind m_TransferKind = TransferKind::Receive;
     std::vector<int> m_DamagedBlocks;
     std::vector<uint8_t> m_LastSent;
@@ -168,6 +174,7 @@ class CMidiManager {
     uint64_t m_InGeneration = 0;
 
     std::unique_ptr<Probe> m_ptrProbe;
+    uint64_t m_ProbeSerial = 0;
 
     // Tasks posted to the loop hold a weak reference so none runs after destruction.
     std::shared_ptr<CMidiManager*> m_ptrAlive;

@@ -1,0 +1,858 @@
+#include "midi/MidiManager.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
+#include "bank/BlockLayout.h"
+#include "bank/SysExData.h"
+#include "platform/Fatal.h"
+#include "platform/Prompter.h"
+#include "platform/Trace.h"
+
+namespace {
+
+constexpr int kEndOfData = BLOCK_COUNT;  // the block counter once all 16 blocks are through
+
+const char* const kNoAnswerText =
+    "The MKS-80 did not answer.\n\nCheck the MIDI cables, the MIDI ports chosen in Midi Setup and "
+    "the MIDI channel, then try again.";
+const char* const kRefusedText =
+    "The MKS-80 refused the transfer.\n\nIts memory protect may be on: turn it off on the "
+    "MKS-80 and try again.";
+
+// Reasons appended to the open-output message.
+std::string OpenOutReason(MMRESULT in_code) {
+    switch (in_code) {
+        case MMSYSERR_BADDEVICEID:
+            return "The specified device identifier is out of range.";
+        case MMSYSERR_ALLOCATED:
+            return "The specified resource is already allocated.";
+        case MMSYSERR_NOMEM:
+            return "The system is unable to allocate or lock memory.";
+        case MMSYSERR_INVALPARAM:
+            return "The specified pointer or structure is invalid.";
+        case MIDIERR_NODEVICE:
+            return "No MIDI port was found. This error occurs only when the mapper is opened.";
+        default:
+            return "";
+    }
+}
+
+// Reasons appended to the prepare and unprepare messages.
+std::string PrepareReason(MMRESULT in_code) {
+    switch (in_code) {
+        case MMSYSERR_INVALHANDLE:
+            return "\n\nThe specified device handle is invalid.";
+        case MMSYSERR_NOMEM:
+            return "\n\nThe system is unable to allocate or lock memory.";
+        case MMSYSERR_INVALPARAM:
+            return "\n\nThe specified address is invalid.";
+        default:
+            return "";
+    }
+}
+
+// Reasons appended to the message of a failed queueing of the input buffer.
+std::string AddReason(MMRESULT in_code) {
+    switch (in_code) {
+        case MMSYSERR_INVALHANDLE:
+            return "\n\nThe specified device handle is invalid.";
+        case MMSYSERR_NOMEM:
+            return "\n\nThe system is unable to allocate or lock memory.";
+        case MMSYSERR_INVALPARAM:
+            return "\n\nThe specified pointer or structure is invalid.";
+        case MIDIERR_UNPREPARED:
+            return "\n\nThe buffer pointed to by lpMidiInHdr has not been prepared.";
+        case MIDIERR_STILLPLAYING:
+            return "\n\nThe buffer pointed to by lpMidiInHdr is still in the queue.";
+        default:
+            return "";
+    }
+}
+
+void Tell(const std::string& in_text) {
+    platform::GetPrompter().Message(in_text, platform::PromptButtons::Ok);
+}
+
+void FreshBuffer(MidiHdr& out_header, int32_t in_size) {
+    out_header.data.assign(static_cast<size_t>(in_size), 0);
+    out_header.bufferLength = static_cast<uint32_t>(in_size);
+    out_header.flags = 0;
+    out_header.bytesRecorded = 0;
+}
+
+void ReleaseBuffer(MidiHdr& out_header) {
+    std::vector<uint8_t>().swap(out_header.data);
+    out_header.bufferLength = 0;
+    out_header.bytesRecorded = 0;
+}
+
+void TraceEvent(MidiInEvent in_event) {
+    switch (in_event) {
+        case MidiInEvent::Close:
+            QUORLIN_TRACE("\nMIM_CLOSE");
+            break;
+        case MidiInEvent::Data:
+            QUORLIN_TRACE("\nMIM_Data");
+            break;
+        case MidiInEvent::LongData:
+            QUORLIN_TRACE("\nMIM_LongData");
+            break;
+        case MidiInEvent::Error:
+            QUORLIN_TRACE("\nMIM_ERROR");
+            break;
+        case MidiInEvent::LongError:
+            QUORLIN_TRACE("\nMIM_LongError");
+            break;
+        case MidiInEvent::MoreData:
+            QUORLIN_TRACE("\nMIM_MoreData");
+            break;
+        case MidiInEvent::Open:
+            break;
+    }
+}
+
+}  // namespace
+
+// The setup dialog's test of two devices, apart from the link's own ports.
+struct CMidiManager::Probe {
+    uint64_t serial = 0;
+    MidiHandle in = kNoMidiHandle;
+    MidiHandle out = kNoMidiHandle;
+    bool inOpen = false;
+    bool outOpen = false;
+    MidiHdr inHdr;
+    MidiHdr outHdr;
+    std::vector<uint8_t> request;
+    uint8_t deviceByte = 0;
+    platform::EventLoop::TimerId timer = 0;
+    bool timerRunning = false;
+    std::function<void(bool)> done;
+};
+
+CMidiManager::CMidiManager(MidiService& in_service, platform::EventLoop& in_loop, MidiHost& in_host)
+    : m_Service(in_service),
+      m_Loop(in_loop),
+      m_Host(in_host),
+      m_ptrCallbackData(std::make_unique<CMidiCallbackData>()),
+      m_ptrAlive(std::make_shared<CMidiManager*>(this)) {}
+
+CMidiManager::~CMidiManager() {
+    m_ptrAlive.reset();
+    if (m_HandlingScheduled) {
+        m_Loop.Cancel(m_HandlingTimer);
+    }
+    StopAnswerTimer();
+    if (m_ptrProbe) {
+        ReleaseProbeDevices();
+        m_ptrProbe.reset();
+    }
+    if (m_InPortOpen) {
+        m_Service.InClose(m_PortData.m_hMidiIn);
+    }
+    if (m_OutPortOpen) {
+        m_Service.OutClose(m_PortData.m_hMidiOut);
+    }
+}
+
+void CMidiManager::SetMidiInDevID(uint32_t in_id) {
+    m_PortData.m_MidiInDevID = in_id;
+}
+
+void CMidiManager::SetMidiOutDevID(uint32_t in_id) {
+    m_PortData.m_MidiOutDevID = in_id;
+}
+
+void CMidiManager::SetCurrentSysExData(CSysExData* in_ptrSysExData) {
+    m_CurrentSysExData.SetCurrentSysExData(in_ptrSysExData);
+}
+
+CSysExData* CMidiManager::GetCurrentSysExData() const {
+    return m_CurrentSysExData.PeekCurrentSysExData();
+}
+
+void CMidiManager::ForgetSysExData(CSysExData* in_ptrSysExData) {
+    if (in_ptrSysExData == nullptr ||
+        m_CurrentSysExData.PeekCurrentSysExData() != in_ptrSysExData) {
+        return;
+    }
+    m_CurrentSysExData.Clear();
+    if (m_TransferRunning) {
+        EndTransfer(TransferOutcome::Abandoned, false);
+    }
+}
+
+CToneData* CMidiManager::aGetToneData(int in_SysExBlock) {
+    if (in_SysExBlock >= BANK_SIZE) {
+        platform::InternalError(
+            "Internal Program Error: Inside CMidiManager::aGetToneData, invalid in_SysExBlock");
+    }
+    CSysExData* ptrSysExData = m_CurrentSysExData.PeekCurrentSysExData();
+    assert(ptrSysExData && "ptrSysExData");
+    if (ptrSysExData == nullptr) {
+        return nullptr;
+    }
+    CToneData* ptrToneData = ptrSysExData->GetTone(in_SysExBlock);
+    assert(ptrToneData && "ptrToneData");
+    return ptrToneData;
+}
+
+CPatchData* CMidiManager::aGetPatchData(int in_SysExBlock) {
+    if (in_SysExBlock >= BANK_SIZE) {
+        platform::InternalError(
+            "Internal Program Error: Inside CMidiManager::aGetToneData, invalid in_SysExBlock");
+    }
+    CSysExData* ptrSysExData = m_CurrentSysExData.PeekCurrentSysExData();
+    assert(ptrSysExData && "ptrSysExData");
+    if (ptrSysExData == nullptr) {
+        return nullptr;
+    }
+    CPatchData* ptrPatchData = ptrSysExData->GetPatch(in_SysExBlock);
+    assert(ptrPatchData && "ptrPatchData");
+    return ptrPatchData;
+}
+
+// ---- Ports and buffers --------------------------------------------------------
+
+void CMidiManager::OpenMidiPorts() {
+    if (m_InPortOpen == 0) {
+        OpenMidiInPort();
+        CreateSysExBuffers();  // also when the open failed: the sequence goes on
+    }
+    if (m_OutPortOpen == 0) {
+        OpenMidiOutPort();
+        CreateOutSysExBuffer();
+    }
+}
+
+void CMidiManager::CloseMidiPorts() {
+    CloseMidiInPort();
+    CloseMidiOutPort();
+    m_InPortOpen = 0;
+    m_OutPortOpen = 0;
+}
+
+bool CMidiManager::TestMidiPorts() {
+    OpenMidiPorts();
+    return true;
+}
+
+void CMidiManager::OpenMidiInPort() {
+    m_ptrCallbackData->m_Delay = m_Host.GetPauseTime();
+    m_ptrCallbackData->m_Mode = m_Mode;
+    const uint64_t generation = ++m_InGeneration;
+    MidiHandle handle = kNoMidiHandle;
+    if (m_Service.InOpen(handle, m_PortData.m_MidiInDevID, MakeCallback(generation)) !=
+        MMSYSERR_NOERROR) {
+        Tell("Cannot Open Midi In Port");
+        return;
+    }
+    m_PortData.m_hMidiIn = handle;
+    if (m_Service.InStart(handle) != MMSYSERR_NOERROR) {
+        platform::InternalError(
+            "Internal Program Error: Inside CMidiManager::OpenMidiInPort() - MidiInStart has "
+            "failed");
+    }
+    m_InPortOpen = 1;
+}
+
+void CMidiManager::OpenMidiOutPort() {
+    MidiHandle handle = kNoMidiHandle;
+    const MMRESULT result = m_Service.OutOpen(handle, m_PortData.m_MidiOutDevID);
+    if (result != MMSYSERR_NOERROR) {
+        char text[128];
+        std::snprintf(text, sizeof text,
+                      "Internal Program Error: Inside CMidiManager::OpenMidiOutPort()\n\n\nError "
+                      "was %d, base %d",
+                      static_cast<int>(result), 0);
+        platform::InternalError(text + OpenOutReason(result));
+    }
+    m_PortData.m_hMidiOut = handle;
+    m_OutPortOpen = 1;
+}
+
+// Marking the ports closed lets the devices go, so that the next open does not find
+// them still held (where the platform refuses a second open, that would end the program).
+void CMidiManager::CloseMidiInPort() {
+    if (m_InPortOpen != 0) {
+        if (m_Service.InClose(m_PortData.m_hMidiIn) != MMSYSERR_NOERROR) {
+            QUORLIN_TRACE("\nmidiInClose failed");
+        }
+    }
+    // Whatever the closed port still had on its way is no longer wanted.
+    ++m_InGeneration;
+    m_Arrivals.clear();
+    if (m_HandlingScheduled) {
+        m_Loop.Cancel(m_HandlingTimer);
+        m_HandlingScheduled = false;
+    }
+}
+
+void CMidiManager::CloseMidiOutPort() {
+    if (m_OutPortOpen != 0) {
+        if (m_Service.OutClose(m_PortData.m_hMidiOut) != MMSYSERR_NOERROR) {
+            QUORLIN_TRACE("\nmidiOutClose failed");
+        }
+    }
+}
+
+void CMidiManager::CreateSysExBuffers() {
+    MidiHdr& header = m_PortData.m_MidiInHdr;
+    FreshBuffer(header, m_PortData.m_BufferSize);
+    MMRESULT result = m_Service.InPrepareHeader(m_PortData.m_hMidiIn, header);
+    if (result != MMSYSERR_NOERROR) {
+        platform::InternalError(
+            "Internal Program Error: Inside CMidiManager::CreateSysExBuffers.\nCould Not Create "
+            "SYSEX Input buffers." +
+            PrepareReason(result));
+    }
+    result = m_Service.InAddBuffer(m_PortData.m_hMidiIn, header);
+    if (result != MMSYSERR_NOERROR) {
+        platform::InternalError(
+            "Internal Program Error: Inside CMidiManager::CreateSysExBuffers.\nCould Not attach "
+            "SYSEX Input buffers to the MIDI in port." +
+            AddReason(result));
+    }
+}
+
+void CMidiManager::CreateOutSysExBuffer() {
+    MidiHdr& header = m_PortData.m_MidiOutHdr;
+    FreshBuffer(header, m_PortData.m_BufferSize);
+    const MMRESULT result = m_Service.OutPrepareHeader(m_PortData.m_hMidiOut, header);
+    if (result != MMSYSERR_NOERROR) {
+        platform::InternalError(
+            "Internal Program Error: Inside CMidiManager::CreateOutSysExBuffer.\nCould Not Create "
+            "SYSEX Output buffers.\nOn midiOutPrepareHeader" +
+            PrepareReason(result));
+    }
+}
+
+void CMidiManager::DeleteInSysExBuffer() {
+    MidiHdr& header = m_PortData.m_MidiInHdr;
+    const MMRESULT result = m_Service.InUnprepareHeader(m_PortData.m_hMidiIn, header);
+    if (result != MMSYSERR_NOERROR) {
+        platform::InternalError(
+            "Internal Program Error: Inside CMidiManager::DeleteInSysExBuffer.\nCould Not release "
+            "the SYSEX Input buffer.\nOn midiInUnprepareHeader" +
+            PrepareReason(result));
+    }
+    ReleaseBuffer(header);
+}
+
+void CMidiManager::DeleteOutSysExBuffer() {
+    MidiHdr& header = m_PortData.m_MidiOutHdr;
+    const MMRESULT result = m_Service.OutUnprepareHeader(m_PortData.m_hMidiOut, header);
+    if (result != MMSYSERR_NOERROR) {
+        platform::InternalError(
+            "Internal Program Error: Inside CMidiManager::DeleteOutSysExBuffer.\nCould Not release "
+            "the SYSEX Output buffer.\nOn midiOutUnprepareHeader" +
+            PrepareReason(result));
+    }
+    ReleaseBuffer(header);
+}
+
+void CMidiManager::CreateAllSysExBuffers() {
+    CreateSysExBuffers();
+    CreateOutSysExBuffer();
+}
+
+void CMidiManager::DeleteAllSysExBuffers() {
+    DeleteInSysExBuffer();
+    DeleteOutSysExBuffer();
+}
+
+void CMidiManager::CopyToOutBuffer(const uint8_t* in_message, int32_t in_length) {
+    MidiHdr& header = m_PortData.m_MidiOutHdr;
+    if (in_length < 0 || static_cast<size_t>(in_length) > header.data.size()) {
+        platform::InternalError(
+            "Internal Program Error: Inside CMidiManager::CopyToOutBuffer, the message does not "
+            "fit the output buffer.");
+    }
+    std::memcpy(header.data.data(), in_message, static_cast<size_t>(in_length));
+    header.bufferLength = static_cast<uint32_t>(in_length);
+}
+
+// ---- Senders --------------------------------------------------------------------
+
+MMRESULT CMidiManager::SendMessage(const uint8_t* in_message, int32_t in_length, bool in_isWsd) {
+    CopyToOutBuffer(in_message, in_length);
+    const MMRESULT result = m_Service.OutLongMsg(m_PortData.m_hMidiOut, m_PortData.m_MidiOutHdr);
+    if (result == MMSYSERR_NOERROR) {
+        m_LastSent.assign(in_message, in_message + in_length);
+        if (m_TransferRunning) {
+            RestartAnswerTimer();
+        }
+        return result;
+    }
+    Tell("Error");
+    switch (result) {
+        case MMSYSERR_INVALHANDLE:
+            Tell("MidiOut Error - MMSYSERR_INVALHANDLE:\nThe specified device handle is invalid.");
+            break;
+        case MMSYSERR_INVALPARAM:
+            if (in_isWsd) {
+                Tell("The specified pointer or structure is invalid");
+            }
+            break;
+        case MIDIERR_NOTREADY:
+            Tell("MidiOut Error - MIDIERR_NOTREADY:\nThe hardware is busy with other data.");
+            break;
+        case MIDIERR_BADOPENMODE:
+            Tell(
+                "MidiOut Error - MIDIERR_BADOPENMODE:\nThe application sent a message without a "
+                "status byte to a stream handle.");
+            break;
+        default:
+            break;
+    }
+    return result;
+}
+
+void CMidiManager::SendAck() {
+    OpenMidiPorts();
+    const CHandshakeMessages& messages = m_PortData.m_Messages;
+    SendMessage(messages.Ack(), messages.AckLength(), false);
+}
+
+void CMidiManager::SendEod() {
+    OpenMidiPorts();
+    const CHandshakeMessages& messages = m_PortData.m_Messages;
+    SendMessage(messages.Eod(), messages.EodLength(), false);
+}
+
+void CMidiManager::SendDataBlock() {
+    OpenMidiPorts();
+    const EntryAccess entries{[this](int i) { return aGetToneData(i); },
+                              [this](int i) { return aGetPatchData(i); }};
+    const DataMessage message = m_PortData.m_Messages.BuildDataMessage(m_BlockCounter, entries);
+    SendMessage(message.data(), BLOCK_SIZE, false);
+}
+
+// ---- The two transfers ------------------------------------------------------------
+
+void CMidiManager::GetPatches() {
+    StartTransfer(TransferKind::Receive);
+}
+
+void CMidiManager::SendPatches() {
+    StartTransfer(TransferKind::Send);
+}
+
+void CMidiManager::StartTransfer(TransferKind in_kind) {
+    if (m_TransferRunning) {
+        return;  // the transfer commands are disabled meanwhile
+    }
+    m_Mode = in_kind == TransferKind::Receive ? 1 : 0;
+    m_ptrCallbackData->m_Mode = m_Mode;
+    CloseMidiPorts();
+    OpenMidiPorts();
+    m_BlockCounter = 0;
+    m_DamagedBlocks.clear();
+    m_LastSent.clear();
+    m_TransferKind = in_kind;
+    m_TransferRunning = true;
+    m_Quiet = false;
+    m_Host.SetMidiBusy();
+
+    const CHandshakeMessages& messages = m_PortData.m_Messages;
+    const bool receive = in_kind == TransferKind::Receive;
+    const MMRESULT result = receive ? SendMessage(messages.Rqd(), messages.RqdLength(), false)
+                                    : SendMessage(messages.Wsd(), messages.WsdLength(), true);
+    if (result != MMSYSERR_NOERROR) {
+        // Nothing was asked of the instrument, so nothing will come: the transfer is over.
+        EndTransfer(TransferOutcome::SendFailed, false);
+    }
+}
+
+void CMidiManager::StoreReceivedBlock(const std::vector<uint8_t>& in_message) {
+    if (m_BlockCounter == kEndOfData) {
+        m_Host.ClearMidiBusy();
+        return;
+    }
+    const int block = m_BlockCounter;
+    CSysExData* bank = m_CurrentSysExData.PeekCurrentSysExData();
+    // A block that is cut short or fails its checksum is not the instrument's data.
+    // It still takes its place in the sequence so the following blocks land right.
+    if (bank != nullptr && CheckBlock(in_message.data(), in_message.size()) == BlockCheck::Ok) {
+        const EntryAccess entries{[this](int i) { return aGetToneData(i); },
+                                  [this](int i) { return aGetPatchData(i); }};
+        DecodeBlock(block, in_message.data(), in_message.size(), entries);
+        m_Host.EntriesReceived(bank, block * BLOCK_SLOTS, BLOCK_SLOTS);
+    } else {
+        m_DamagedBlocks.push_back(block);
+    }
+    ++m_BlockCounter;
+    m_Host.TransferProgress(TransferKind::Receive, m_BlockCounter);
+}
+
+void CMidiManager::AcknowledgeBlock() {
+    DeleteAllSysExBuffers();
+    CreateAllSysExBuffers();
+    SendAck();
+}
+
+void CMidiManager::SendNextBlock() {
+    QUORLIN_TRACE("Sent Block %d\n", m_BlockCounter);
+    if (m_BlockCounter > kEndOfData) {
+        m_Host.ClearMidiBusy();
+        DeleteAllSysExBuffers();
+        EndTransfer(TransferOutcome::Completed, true);
+        return;
+    }
+    DeleteAllSysExBuffers();
+    CreateAllSysExBuffers();
+    if (m_BlockCounter == kEndOfData) {
+        SendEod();
+    } else {
+        SendDataBlock();
+    }
+    ++m_BlockCounter;
+    m_Host.TransferProgress(TransferKind::Send, std::min(m_BlockCounter, kEndOfData));
+}
+
+void CMidiManager::ReArmInput() {
+    DeleteInSysExBuffer();
+    CreateSysExBuffers();
+}
+
+void CMidiManager::EndTransfer(TransferOutcome in_outcome, bool in_busyCleared) {
+    const TransferKind kind = m_TransferKind;
+    m_TransferRunning = false;
+    StopAnswerTimer();
+    // A fetch that has come to its end still acknowledges a late message; any other
+    // ended transfer lets late messages go.
+    m_Quiet = !(kind == TransferKind::Receive && (in_outcome == TransferOutcome::Completed ||
+                                                  in_outcome == TransferOutcome::CompletedDamaged));
+    if (!in_busyCleared) {
+        m_Host.ClearMidiBusy();
+    }
+    switch (in_outcome) {
+        case TransferOutcome::NoAnswer:
+            Tell(kNoAnswerText);
+            break;
+        case TransferOutcome::Refused:
+            Tell(kRefusedText);
+            break;
+        case TransferOutcome::CompletedDamaged: {
+            std::string text =
+                "Some data did not arrive intact from the MKS-80.\n\nThese entries were not "
+                "received:";
+            for (int block : m_DamagedBlocks) {
+                for (int j = 0; j < BLOCK_SLOTS; ++j) {
+                    text += " " + EntryNumber(block * BLOCK_SLOTS + j);
+                }
+            }
+            Tell(text);
+            break;
+        }
+        default:
+            break;
+    }
+    m_Host.TransferEnded(kind, in_outcome);
+}
+
+TransferOutcome CMidiManager::ReceiveOutcome() const {
+    return m_DamagedBlocks.empty() ? TransferOutcome::Completed : TransferOutcome::CompletedDamaged;
+}
+
+// ---- The time-out ------------------------------------------------------------------
+
+void CMidiManager::RestartAnswerTimer() {
+    StopAnswerTimer();
+    std::weak_ptr<CMidiManager*> alive = m_ptrAlive;
+    m_AnswerTimer = m_Loop.RunAfter(m_ptrCallbackData->m_Delay + kAnswerTimeoutMs, [alive]() {
+        if (auto self = alive.lock()) {
+            (*self)->OnAnswerTimeout();
+        }
+    });
+    m_AnswerTimerRunning = true;
+}
+
+void CMidiManager::StopAnswerTimer() {
+    if (m_AnswerTimerRunning) {
+        m_Loop.Cancel(m_AnswerTimer);
+        m_AnswerTimerRunning = false;
+    }
+}
+
+void CMidiManager::OnAnswerTimeout() {
+    m_AnswerTimerRunning = false;
+    if (!m_TransferRunning) {
+        return;
+    }
+    if (!m_Arrivals.empty()) {
+        RestartAnswerTimer();  // something has come and waits for its delay
+        return;
+    }
+    if (m_TransferKind == TransferKind::Receive && m_BlockCounter == kEndOfData) {
+        // Every block is in; only the end-of-data message did not come.
+        EndTransfer(ReceiveOutcome(), false);
+        return;
+    }
+    EndTransfer(TransferOutcome::NoAnswer, false);
+}
+
+// ---- Input: hand-over and handling -----------------------------------------------------
+
+MidiInCallback CMidiManager::MakeCallback(uint64_t in_generation) {
+    std::weak_ptr<CMidiManager*> alive = m_ptrAlive;
+    platform::EventLoop* loop = &m_Loop;
+    return [alive, loop, in_generation](MidiHandle, MidiInEvent in_event, MidiHdr* in_header,
+                                        uint32_t in_param1, uint32_t) {
+        if (in_event == MidiInEvent::Open) {
+            return;
+        }
+        try {
+            Arrival arrival;
+            arrival.event = in_event;
+            arrival.param1 = in_param1;
+            arrival.generation = in_generation;
+            if (in_header != nullptr &&
+                (in_event == MidiInEvent::LongData || in_event == MidiInEvent::LongError)) {
+                const size_t count =
+                    std::min<size_t>(in_header->bytesRecorded, in_header->data.size());
+                arrival.bytes.assign(in_header->data.begin(),
+                                     in_header->data.begin() + static_cast<std::ptrdiff_t>(count));
+            }
+            loop->Post([alive, arrival = std::move(arrival)]() mutable {
+                if (auto self = alive.lock()) {
+                    (*self)->OnArrival(std::move(arrival));
+                }
+            });
+        } catch (...) {
+            // Out of memory on the input thread: the message is lost and the
+            // transfer's time-out ends it.
+        }
+    };
+}
+
+void CMidiManager::OnArrival(Arrival in_arrival) {
+    if (in_arrival.generation != m_InGeneration) {
+        return;  // from a port that has been closed since
+    }
+    TraceEvent(in_arrival.event);
+    const bool isLong =
+        in_arrival.event == MidiInEvent::LongData || in_arrival.event == MidiInEvent::LongError;
+    if (isLong && m_TransferRunning) {
+        RestartAnswerTimer();
+    }
+    m_Arrivals.push_back(std::move(in_arrival));
+    if (!m_HandlingScheduled) {
+        std::weak_ptr<CMidiManager*> alive = m_ptrAlive;
+        m_HandlingScheduled = true;
+        m_HandlingTimer = m_Loop.RunAfter(m_ptrCallbackData->m_Delay, [alive]() {
+            if (auto self = alive.lock()) {
+                (*self)->HandleNextArrival();
+            }
+        });
+    }
+}
+
+void CMidiManager::HandleNextArrival() {
+    m_HandlingScheduled = false;
+    if (m_Arrivals.empty()) {
+        return;
+    }
+    Arrival arrival = std::move(m_Arrivals.front());
+    m_Arrivals.pop_front();
+    HandleArrival(arrival);
+    // The next message's delay starts once this one has been handled.
+    if (!m_Arrivals.empty() && !m_HandlingScheduled) {
+        std::weak_ptr<CMidiManager*> alive = m_ptrAlive;
+        m_HandlingScheduled = true;
+        m_HandlingTimer = m_Loop.RunAfter(m_ptrCallbackData->m_Delay, [alive]() {
+            if (auto self = alive.lock()) {
+                (*self)->HandleNextArrival();
+            }
+        });
+    }
+}
+
+bool CMidiManager::IsOwnEcho(const std::vector<uint8_t>& in_message) const {
+    return !m_LastSent.empty() && in_message == m_LastSent;
+}
+
+bool CMidiManager::IsRefusal(const std::vector<uint8_t>& in_message) {
+    return in_message.size() >= 3 && in_message[0] == 0xF0 && in_message[1] == 0x41 &&
+           (in_message[2] == HS_ERR || in_message[2] == HS_RJC);
+}
+
+void CMidiManager::HandleArrival(const Arrival& in_arrival) {
+    const int32_t mode = m_ptrCallbackData->m_Mode;
+    if (in_arrival.event != MidiInEvent::LongData) {
+        if (in_arrival.event == MidiInEvent::Data && mode == 0) {
+            QUORLIN_TRACE("\nMIM_DATA on get patches");
+        }
+        return;  // a short message, an error or a damaged long message costs its delay only
+    }
+    if (m_Quiet) {
+        return;
+    }
+    if (IsOwnEcho(in_arrival.bytes)) {
+        // The instrument (or a MIDI thru) sent our own message back: not an answer.
+        ReArmInput();
+        return;
+    }
+    if (m_TransferRunning && IsRefusal(in_arrival.bytes)) {
+        EndTransfer(TransferOutcome::Refused, false);
+        return;
+    }
+    if (mode == 1) {
+        const bool end = m_BlockCounter == kEndOfData;
+        StoreReceivedBlock(in_arrival.bytes);
+        AcknowledgeBlock();
+        if (end && m_TransferRunning) {
+            EndTransfer(ReceiveOutcome(), true);
+        }
+    } else {
+        QUORLIN_TRACE("\nMIM_LONGDATA on get patches");
+        QUORLIN_TRACE("\nRecieved Ack!");
+        if (m_TransferRunning) {
+            SendNextBlock();
+        }
+    }
+}
+
+// ---- The setup dialog's device test ------------------------------------------------------
+
+void CMidiManager::ProbeDevices(unsigned in_inDev, unsigned in_outDev, int in_channel,
+                                int in_timeout_ms, std::function<void(bool)> in_done) {
+    if (m_TransferRunning || m_ptrProbe || in_channel < 1 || in_channel > 16) {
+        if (in_done) {
+            in_done(false);
+        }
+        return;
+    }
+    // The link's own ports let go of their devices; the next transfer opens them again.
+    CloseMidiPorts();
+
+    m_ptrProbe = std::make_unique<Probe>();
+    Probe& probe = *m_ptrProbe;
+    probe.serial = ++m_ProbeSerial;
+    probe.done = std::move(in_done);
+    probe.deviceByte = static_cast<uint8_t>(in_channel - 1);
+    const CHandshakeMessages& messages = m_PortData.m_Messages;
+    probe.request.assign(messages.Rqd(), messages.Rqd() + messages.RqdLength());
+    probe.request[3] = probe.deviceByte;
+
+    std::weak_ptr<CMidiManager*> alive = m_ptrAlive;
+    platform::EventLoop* loop = &m_Loop;
+    const uint64_t serial = probe.serial;
+    MidiInCallback callback = [alive, loop, serial](MidiHandle, MidiInEvent in_event,
+                                                    MidiHdr* in_header, uint32_t, uint32_t) {
+        if (in_event != MidiInEvent::LongData || in_header == nullptr) {
+            return;
+        }
+        try {
+            Arrival arrival;
+            arrival.event = in_event;
+            const size_t count = std::min<size_t>(in_header->bytesRecorded, in_header->data.size());
+            arrival.bytes.assign(in_header->data.begin(),
+                                 in_header->data.begin() + static_cast<std::ptrdiff_t>(count));
+            loop->Post([alive, serial, arrival = std::move(arrival)]() {
+                if (auto self = alive.lock()) {
+                    (*self)->OnProbeArrival(serial, arrival);
+                }
+            });
+        } catch (...) {
+        }
+    };
+
+    if (m_Service.InOpen(probe.in, in_inDev, std::move(callback)) != MMSYSERR_NOERROR) {
+        FinishProbe(false);
+        return;
+    }
+    probe.inOpen = true;
+    FreshBuffer(probe.inHdr, m_PortData.m_BufferSize);
+    if (m_Service.InStart(probe.in) != MMSYSERR_NOERROR ||
+        m_Service.InPrepareHeader(probe.in, probe.inHdr) != MMSYSERR_NOERROR ||
+        m_Service.InAddBuffer(probe.in, probe.inHdr) != MMSYSERR_NOERROR) {
+        FinishProbe(false);
+        return;
+    }
+    if (m_Service.OutOpen(probe.out, in_outDev) != MMSYSERR_NOERROR) {
+        FinishProbe(false);
+        return;
+    }
+    probe.outOpen = true;
+    FreshBuffer(probe.outHdr, m_PortData.m_BufferSize);
+    std::copy(probe.request.begin(), probe.request.end(), probe.outHdr.data.begin());
+    probe.outHdr.bufferLength = static_cast<uint32_t>(probe.request.size());
+    if (m_Service.OutPrepareHeader(probe.out, probe.outHdr) != MMSYSERR_NOERROR ||
+        m_Service.OutLongMsg(probe.out, probe.outHdr) != MMSYSERR_NOERROR) {
+        FinishProbe(false);
+        return;
+    }
+    probe.timer = m_Loop.RunAfter(in_timeout_ms, [alive, serial]() {
+        if (auto self = alive.lock()) {
+            CMidiManager& manager = **self;
+            if (manager.m_ptrProbe && manager.m_ptrProbe->serial == serial) {
+                manager.m_ptrProbe->timerRunning = false;
+                manager.FinishProbe(false);
+            }
+        }
+    });
+    probe.timerRunning = true;
+}
+
+void CMidiManager::OnProbeArrival(uint64_t in_serial, const Arrival& in_arrival) {
+    if (!m_ptrProbe || m_ptrProbe->serial != in_serial) {
+        return;
+    }
+    Probe& probe = *m_ptrProbe;
+    if (in_arrival.bytes == probe.request) {
+        // Our own request echoed back proves nothing: wait for the instrument.
+        if (m_Service.InUnprepareHeader(probe.in, probe.inHdr) != MMSYSERR_NOERROR) {
+            FinishProbe(false);
+            return;
+        }
+        FreshBuffer(probe.inHdr, m_PortData.m_BufferSize);
+        if (m_Service.InPrepareHeader(probe.in, probe.inHdr) != MMSYSERR_NOERROR ||
+            m_Service.InAddBuffer(probe.in, probe.inHdr) != MMSYSERR_NOERROR) {
+            FinishProbe(false);
+        }
+        return;
+    }
+    if (in_arrival.bytes.size() > 2 && in_arrival.bytes[2] == HS_DAT) {
+        // A dump has begun: stop it so the instrument does not wait for us.
+        const uint8_t reject[6] = {0xF0, 0x41, HS_RJC, probe.deviceByte, 0x20, 0xF7};
+        std::copy(std::begin(reject), std::end(reject), probe.outHdr.data.begin());
+        probe.outHdr.bufferLength = sizeof reject;
+        if (m_Service.OutLongMsg(probe.out, probe.outHdr) != MMSYSERR_NOERROR) {
+            QUORLIN_TRACE("\nprobe: the reject could not be sent");
+        }
+    }
+    FinishProbe(true);
+}
+
+void CMidiManager::ReleaseProbeDevices() {
+    Probe& probe = *m_ptrProbe;
+    if (probe.timerRunning) {
+        m_Loop.Cancel(probe.timer);
+        probe.timerRunning = false;
+    }
+    if (probe.outOpen) {
+        m_Service.OutUnprepareHeader(probe.out, probe.outHdr);
+        m_Service.OutClose(probe.out);
+        probe.outOpen = false;
+    }
+    if (probe.inOpen) {
+        m_Service.InClose(probe.in);
+        probe.inOpen = false;
+    }
+}
+
+void CMidiManager::FinishProbe(bool in_ok) {
+    if (!m_ptrProbe) {
+        return;
+    }
+    ReleaseProbeDevices();
+    std::function<void(bool)> done = std::move(m_ptrProbe->done);
+    m_ptrProbe.reset();
+    if (done) {
+        done(in_ok);
+    }
+}

@@ -167,6 +167,10 @@ void OnInput(double /*in_deltaTime*/, std::vector<unsigned char>* in_message, vo
 }  // namespace
 
 struct RtMidiService::Impl {
+    // One API that started, with an input and an output object that list its
+    // ports. The first port opened takes over the listing object, so that it
+    // carries the client name unchanged (JACK numbers every further client of
+    // the same name); a new one takes its place.
     struct Api {
         RtMidi::Api api = RtMidi::UNSPECIFIED;
         std::string name;
@@ -197,11 +201,12 @@ struct RtMidiService::Impl {
     bool Locate(bool in_input, unsigned in_id, Api*& out_api, unsigned& out_port);
     unsigned Count(Api& in_api, bool in_input);
     MidiHandle NewHandle() { return nextHandle++; }
-    MMRESULT OpenIn(MidiHandle& out_handle, RtMidi::Api in_api,
-                    const std::optional<unsigned>& in_port, const std::string& in_portName,
-                    MidiInCallback in_callback);
-    MMRESULT OpenOut(MidiHandle& out_handle, RtMidi::Api in_api,
-                     const std::optional<unsigned>& in_port, const std::string& in_portName);
+    std::unique_ptr<RtMidiIn> TakeIn(Api& in_api);
+    std::unique_ptr<RtMidiOut> TakeOut(Api& in_api);
+    MMRESULT OpenIn(MidiHandle& out_handle, Api& in_api, const std::optional<unsigned>& in_port,
+                    const std::string& in_portName, MidiInCallback in_callback);
+    MMRESULT OpenOut(MidiHandle& out_handle, Api& in_api, const std::optional<unsigned>& in_port,
+                     const std::string& in_portName);
     InPort* FindIn(MidiHandle in_handle) {
         auto it = inPorts.find(in_handle);
         return it == inPorts.end() ? nullptr : &it->second;
@@ -252,7 +257,34 @@ void RtMidiService::Impl::Probe(RtMidi::Api in_api) {
     apis.push_back(std::move(entry));
 }
 
+std::unique_ptr<RtMidiIn> RtMidiService::Impl::TakeIn(Api& in_api) {
+    std::unique_ptr<RtMidiIn> taken = std::move(in_api.inProbe);
+    try {
+        QuietStderr quiet;
+        in_api.inProbe = std::make_unique<RtMidiIn>(in_api.api, clientName);
+        in_api.inProbe->setErrorCallback(&ErrorSink::OnError, &in_api.sink);
+    } catch (...) {
+        in_api.inProbe.reset();
+    }
+    return taken ? std::move(taken) : std::make_unique<RtMidiIn>(in_api.api, clientName);
+}
+
+std::unique_ptr<RtMidiOut> RtMidiService::Impl::TakeOut(Api& in_api) {
+    std::unique_ptr<RtMidiOut> taken = std::move(in_api.outProbe);
+    try {
+        QuietStderr quiet;
+        in_api.outProbe = std::make_unique<RtMidiOut>(in_api.api, clientName);
+        in_api.outProbe->setErrorCallback(&ErrorSink::OnError, &in_api.sink);
+    } catch (...) {
+        in_api.outProbe.reset();
+    }
+    return taken ? std::move(taken) : std::make_unique<RtMidiOut>(in_api.api, clientName);
+}
+
 unsigned RtMidiService::Impl::Count(Api& in_api, bool in_input) {
+    if (in_input ? !in_api.inProbe : !in_api.outProbe) {
+        return 0;
+    }
     unsigned count = 0;
     const MMRESULT result = Guarded(in_api.sink, MMSYSERR_ERROR, MMSYSERR_ERROR, [&] {
         count = in_input ? in_api.inProbe->getPortCount() : in_api.outProbe->getPortCount();
@@ -274,7 +306,7 @@ bool RtMidiService::Impl::Locate(bool in_input, unsigned in_id, Api*& out_api, u
     return false;
 }
 
-MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, RtMidi::Api in_api,
+MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
                                      const std::optional<unsigned>& in_port,
                                      const std::string& in_portName, MidiInCallback in_callback) {
     const MidiHandle handle = NewHandle();
@@ -282,7 +314,7 @@ MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, RtMidi::Api in_api,
     port.sink = std::make_unique<ErrorSink>();
     port.queue = std::make_unique<RtMidiInputQueue>(handle, std::move(in_callback));
     const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
-        port.midi = std::make_unique<RtMidiIn>(in_api, clientName);
+        port.midi = TakeIn(in_api);
         port.midi->setErrorCallback(&ErrorSink::OnError, port.sink.get());
         // Without this RtMidi drops every system-exclusive message. Timing
         // clock is of no use here; active sensing is delivered as a short
@@ -304,13 +336,13 @@ MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, RtMidi::Api in_api,
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, RtMidi::Api in_api,
+MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, Api& in_api,
                                       const std::optional<unsigned>& in_port,
                                       const std::string& in_portName) {
     OutPort port;
     port.sink = std::make_unique<ErrorSink>();
     const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
-        port.midi = std::make_unique<RtMidiOut>(in_api, clientName);
+        port.midi = TakeOut(in_api);
         port.midi->setErrorCallback(&ErrorSink::OnError, port.sink.get());
         if (in_port) {
             port.midi->openPort(*in_port, "out");
@@ -415,7 +447,7 @@ MMRESULT RtMidiService::InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCal
     if (!m_ptrImpl->Locate(true, in_id, api, port)) {
         return MMSYSERR_BADDEVICEID;
     }
-    return m_ptrImpl->OpenIn(out_handle, api->api, port, std::string(), std::move(in_callback));
+    return m_ptrImpl->OpenIn(out_handle, *api, port, std::string(), std::move(in_callback));
 }
 
 MMRESULT RtMidiService::InOpenVirtual(MidiHandle& out_handle, const std::string& in_portName,
@@ -423,7 +455,7 @@ MMRESULT RtMidiService::InOpenVirtual(MidiHandle& out_handle, const std::string&
     if (m_ptrImpl->apis.empty()) {
         return MIDIERR_NODEVICE;
     }
-    return m_ptrImpl->OpenIn(out_handle, m_ptrImpl->apis.front()->api, std::nullopt, in_portName,
+    return m_ptrImpl->OpenIn(out_handle, *m_ptrImpl->apis.front(), std::nullopt, in_portName,
                              std::move(in_callback));
 }
 
@@ -483,14 +515,14 @@ MMRESULT RtMidiService::OutOpen(MidiHandle& out_handle, unsigned in_id) {
     if (!m_ptrImpl->Locate(false, in_id, api, port)) {
         return MMSYSERR_BADDEVICEID;
     }
-    return m_ptrImpl->OpenOut(out_handle, api->api, port, std::string());
+    return m_ptrImpl->OpenOut(out_handle, *api, port, std::string());
 }
 
 MMRESULT RtMidiService::OutOpenVirtual(MidiHandle& out_handle, const std::string& in_portName) {
     if (m_ptrImpl->apis.empty()) {
         return MIDIERR_NODEVICE;
     }
-    return m_ptrImpl->OpenOut(out_handle, m_ptrImpl->apis.front()->api, std::nullopt, in_portName);
+    return m_ptrImpl->OpenOut(out_handle, *m_ptrImpl->apis.front(), std::nullopt, in_portName);
 }
 
 MMRESULT RtMidiService::OutPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {

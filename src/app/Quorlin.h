@@ -5,7 +5,9 @@
 #include <QStringList>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
+#include "app/RecentFileStore.h"
 #include "midi/MidiHost.h"
 #include "midi/MidiService.h"
 #include "platform/EventLoop.h"
@@ -18,6 +20,7 @@ class CMainFrame;
 class CQuorlinDoc;
 class CQuorlinView;
 class CSysExData;
+class UserAsker;
 
 // What the application object is built on; tests inject doubles.
 struct AppServices {
@@ -28,8 +31,10 @@ struct AppServices {
         loop;                                // QtEventLoop in the program, ManualEventLoop in tests
     platform::Prompter* prompter = nullptr;  // not owned; nullptr: keep the installed one
     platform::Shell* shell = nullptr;        // not owned
-    // The recent-file list; nullptr: QSettings of the framework's own company key.
-    std::unique_ptr<class RecentFileStore> recentFiles;
+    // The recent-file list; nullptr: QSettings under "Local AppWizard-Generated Applications".
+    std::unique_ptr<RecentFileStore> recentFiles;
+    // Save / Discard / Cancel and the file dialogs; not owned; nullptr: the desktop's own.
+    UserAsker* asker = nullptr;
 };
 
 // The one application object: the MIDI link, the MIDI settings, the transfer delay,
@@ -85,13 +90,19 @@ class CQuorlinApp : public QObject, public MidiHost {
     CQuorlinDoc* OpenDocumentFile(const QString& in_path);
     void OnAppAbout();
     void OnCheckVersion();
-    void OnHelpContents();
+
+    QStringList GetRecentFileList() const;
+    void AddToRecentFileList(const QString& in_path);
+    UserAsker& GetAsker() { return *m_Services.asker; }
+    void RegisterDocument(CQuorlinDoc* in_doc);
+    void UnregisterDocument(CQuorlinDoc* in_doc);
+    // The document whose bank in_bank is, or nullptr.
+    CQuorlinDoc* FindDocument(const CSysExData* in_bank) const;
 
     CMainFrame* GetMainFrame() const { return m_ptrMainFrame; }
     platform::SettingsStore& GetSettings() { return *m_Services.settings; }
     platform::EventLoop& GetLoop() { return *m_Services.loop; }
     platform::Shell* GetShell() const { return m_Services.shell; }
-    RecentFileStore& GetRecentFiles() { return *m_Services.recentFiles; }
     // Counts every new bank document since start-up, for the titles "MKS80v1", "MKS80v2", ...
     int NextUntitledNumber() { return ++m_UntitledCount; }
 
@@ -106,8 +117,11 @@ class CQuorlinApp : public QObject, public MidiHost {
     std::unique_ptr<CMidiManager> m_ptrMidiManager;
     CQuorlinView* m_ptrActiveView = nullptr;
     CMainFrame* m_ptrMainFrame = nullptr;  // owned by this object, deleted with it
-    platform::Prompter* m_ptrPreviousPrompter = nullptr;
-    bool m_InstalledPrompter = false;
+    std::unique_ptr<platform::ScopedPrompter> m_ptrScopedPrompter;
+    std::unique_ptr<UserAsker> m_OwnAsker;
+    std::vector<CQuorlinDoc*> m_Docs;
+    QStringList m_RecentFiles;
+    // Whether start-up got as far as reading the settings; only then are they saved.
     bool m_OptionsRead = false;
     int m_UntitledCount = 0;
 };

@@ -70,7 +70,7 @@ class CRowView : public QAbstractScrollArea, public CBankView {
     void mouseMoveEvent(QMouseEvent* in_event) override;
     void mouseReleaseEvent(QMouseEvent* in_event) override;
     void resizeEvent(QResizeEvent* in_event) override;
-    bool viewportEvent(QEvent* in_event) override;
+    void scrollContentsBy(int in_dx, int in_dy) override;
 
     // The selection part of a left-button press (also run before the popup menu).
     void SelectAt(const QPoint& in_viewportPoint);

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "platform/Shell.h"
+
+namespace platform {
+
+// Opens web pages (and the local user guide) with the desktop's browser.
+class QtShell : public Shell {
+  public:
+    void OpenUrl(const std::string& url) override;
+};
+
+}  // namespace platform

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <memory>
+
+#include "view/Rowview.h"
+
+class CArchive;
+class CQuorlinDoc;
+class QMenu;
+
+// The window in which the user sees one bank: 64 rows "11" to "88", each with the
+// patch and the tone of that number. The bank belongs to the document and is shared
+// by every window open on it. The commands of the Edit and Midi menus arrive here.
+class CQuorlinView : public CRowView {
+    Q_OBJECT
+
+  public:
+    explicit CQuorlinView(CQuorlinDoc& in_doc, QWidget* in_parent = nullptr);
+    ~CQuorlinView() override;
+
+    int m_SelectedRow = 1;
+    int m_SelectedColumn = 0;
+
+    CQuorlinDoc* GetDocument() const { return m_ptrDoc; }
+
+    void GetRowMetrics(const QFontMetrics& in_metrics, int& out_width, int& out_height,
+                       int& out_charWidth) override;
+    int GetSelectedRow() const override { return m_SelectedRow; }
+    int GetSelectedColumn() const override { return m_SelectedColumn; }
+    int GetNumRows() const override { return BANK_SIZE; }
+    void DrawRow(QPainter& in_painter, int in_row, int in_y, bool in_selected) override;
+    void MoveSelection(bool in_down) override;
+    void SelectCell(int in_row, int in_column) override;
+    std::unique_ptr<QMimeData> CreateDataSource() override;
+    bool PasteData(const QMimeData* in_data) override;
+    CSysExData* GetSysExData() override;
+
+    void OnInitialUpdate() override;
+
+    [[nodiscard]] bool StoreBank(CArchive& ar);
+    [[nodiscard]] bool LoadBank(CArchive& ar);
+
+    // Repaints rows without scrolling, for entries that changed behind the view's back.
+    void RepaintRows(int in_first, int in_count);
+    // Closes the window this view sits in, without asking to save.
+    void CloseFrame();
+
+    // Commands.
+    void OnEditCopy();
+    void OnEditPaste();
+    void OnRename();
+    void OnGetPatches();
+    void OnSendPatches();
+    void OnDisplaySelectionData();
+    void OnSelectMidiPort();
+    void OnSetMidiTransferSpeed();
+    void OnOpenSysexData();
+    void OnHelpContents();
+    void OnDisconnect();
+
+    // Popup menu 134; its commands act on this view.
+    QMenu* GetPopupMenu() const { return m_ptrPopup; }
+
+  protected:
+    void OnUpdate() override;
+    void OnReturnKey() override;
+    void mousePressEvent(QMouseEvent* in_event) override;
+    void dragEnterEvent(QDragEnterEvent* in_event) override;
+    void dragMoveEvent(QDragMoveEvent* in_event) override;
+    void dragLeaveEvent(QDragLeaveEvent* in_event) override;
+    void dropEvent(QDropEvent* in_event) override;
+
+  private:
+    CQuorlinDoc* m_ptrDoc;
+    QMenu* m_ptrPopup = nullptr;
+};

@@ -1,0 +1,311 @@
+// mks80-sim: the virtual MKS-80 on MIDI ports of its own ("MKS-80 in" and
+// "MKS-80 out") that other programs connect to, for end-to-end tests and for
+// trying Quorlin without the hardware.
+#include <chrono>
+#include <condition_variable>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "midi/Mks80Engine.h"
+#include "midi/RtMidiService.h"
+
+namespace {
+
+const char* const kHelp =
+    "Usage: mks80-sim [OPTIONS]\n"
+    "\n"
+    "Runs a virtual MKS-80 on a MIDI input port \"MKS-80 in\" and an output port\n"
+    "\"MKS-80 out\" until it is interrupted (SIGINT or SIGTERM), then saves its memory.\n"
+    "Prints \"mks80-sim: ready\" once the ports exist.\n"
+    "\n"
+    "Options:\n"
+    "  --api jack|alsa      the MIDI API to make the ports on (default: the first that starts)\n"
+    "  --channel N          MIDI channel 1 to 16 (default 1)\n"
+    "  --memory FILE        the bank file that keeps the instrument's memory (default:\n"
+    "                       $QUORLIN_VIRTUAL_MEMORY, else\n"
+    "                       $XDG_DATA_HOME/Quorlin/virtual-mks80.m80)\n"
+    "  --answer-ms MS       how long the instrument takes to answer (default 0)\n"
+    "  --wire-time          every message takes its 31 250 baud wire time\n"
+    "\n"
+    "Faults, for tests:\n"
+    "  --silent             never answer\n"
+    "  --reject             answer every request with reject (4FH)\n"
+    "  --echo               send every message straight back\n"
+    "  --corrupt-block K    block K (0 to 15) of a dump goes out with a wrong checksum\n"
+    "  --short-block K      block K (0 to 15) of a dump goes out cut short\n"
+    "  --active-sensing     an active-sensing byte (FEH) before every answer\n";
+
+constexpr size_t kBufferSize = 1000;
+constexpr size_t kBufferCount = 4;
+constexpr int kByteMicros = 320;
+
+volatile std::sig_atomic_t g_Stop = 0;
+
+void OnSignal(int) {
+    g_Stop = 1;
+}
+
+struct Settings {
+    std::string api;
+    std::string memoryPath;
+    Mks80Options options;
+};
+
+bool ParseNumber(const std::string& in_text, int in_min, int in_max, int& out_value) {
+    if (in_text.empty() || in_text.size() > 9) {
+        return false;
+    }
+    for (char c : in_text) {
+        if (c < '0' || c > '9') {
+            return false;
+        }
+    }
+    const int value = std::atoi(in_text.c_str());
+    if (value < in_min || value > in_max) {
+        return false;
+    }
+    out_value = value;
+    return true;
+}
+
+// Fills out_settings from the command line; returns -1 to go on, else the exit code.
+int Parse(const std::vector<std::string>& in_args, Settings& out_settings) {
+    out_settings.memoryPath = Mks80Engine::DefaultMemoryPath();
+    for (size_t i = 0; i < in_args.size(); ++i) {
+        const std::string& arg = in_args[i];
+        const bool hasValue = i + 1 < in_args.size();
+        const std::string value = hasValue ? in_args[i + 1] : std::string();
+        auto number = [&](int in_min, int in_max, int& out_value, const char* in_what) {
+            if (!hasValue || !ParseNumber(value, in_min, in_max, out_value)) {
+                std::fprintf(stderr, "mks80-sim: %s wants %s\n", arg.c_str(), in_what);
+                return false;
+            }
+            ++i;
+            return true;
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        } else if (arg == "--api") {
+            if (!hasValue || (value != "jack" && value != "alsa")) {
+                std::fprintf(stderr, "mks80-sim: --api wants jack or alsa\n");
+                return 1;
+            }
+            out_settings.api = value;
+            ++i;
+        } else if (arg == "--memory") {
+            if (!hasValue || value.empty()) {
+                std::fprintf(stderr, "mks80-sim: --memory wants a file name\n");
+                return 1;
+            }
+            out_settings.memoryPath = value;
+            ++i;
+        } else if (arg == "--channel") {
+            if (!number(1, 16, out_settings.options.channel, "a MIDI channel from 1 to 16")) {
+                return 1;
+            }
+        } else if (arg == "--answer-ms") {
+            if (!number(0, 60000, out_settings.options.answerMs, "milliseconds, 0 to 60000")) {
+                return 1;
+            }
+        } else if (arg == "--corrupt-block") {
+            if (!number(0, 15, out_settings.options.corruptBlock, "a block from 0 to 15")) {
+                return 1;
+            }
+        } else if (arg == "--short-block") {
+            if (!number(0, 15, out_settings.options.shortBlock, "a block from 0 to 15")) {
+                return 1;
+            }
+        } else if (arg == "--wire-time") {
+            out_settings.options.wireTime = true;
+        } else if (arg == "--silent") {
+            out_settings.options.silent = true;
+        } else if (arg == "--reject") {
+            out_settings.options.reject = true;
+        } else if (arg == "--echo") {
+            out_settings.options.echo = true;
+        } else if (arg == "--active-sensing") {
+            out_settings.options.activeSensing = true;
+        } else {
+            std::fprintf(stderr, "mks80-sim: unknown option %s (see mks80-sim --help)\n",
+                         arg.c_str());
+            return 1;
+        }
+    }
+    return -1;
+}
+
+// What the input callback hands over to the main thread: a complete message and
+// the buffer it came in, to be queued again there (the callback may not call
+// back into the service).
+class Inbox {
+  public:
+    void Put(std::vector<uint8_t> in_message, MidiHdr* in_header) {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Items.push_back({std::move(in_message), in_header});
+        m_Changed.notify_one();
+    }
+    // Waits a little for the next message; false when none came.
+    bool Take(std::vector<uint8_t>& out_message, MidiHdr*& out_header) {
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        if (!m_Changed.wait_for(lock, std::chrono::milliseconds(50),
+                                [this] { return !m_Items.empty(); })) {
+            return false;
+        }
+        out_message = std::move(m_Items.front().message);
+        out_header = m_Items.front().header;
+        m_Items.pop_front();
+        return true;
+    }
+
+  private:
+    struct Item {
+        std::vector<uint8_t> message;
+        MidiHdr* header;
+    };
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    std::deque<Item> m_Items;
+};
+
+void Pause(std::chrono::microseconds in_time) {
+    const auto end = std::chrono::steady_clock::now() + in_time;
+    while (!g_Stop && std::chrono::steady_clock::now() < end) {
+        std::this_thread::sleep_for(std::min<std::chrono::microseconds>(
+            std::chrono::duration_cast<std::chrono::microseconds>(end -
+                                                                  std::chrono::steady_clock::now()),
+            std::chrono::milliseconds(20)));
+    }
+}
+
+bool SendAnswer(RtMidiService& in_service, MidiHandle in_out,
+                const std::vector<uint8_t>& in_bytes) {
+    MidiHdr header;
+    header.data = in_bytes;
+    header.bufferLength = static_cast<uint32_t>(in_bytes.size());
+    MMRESULT result = in_service.OutPrepareHeader(in_out, header);
+    if (result == MMSYSERR_NOERROR) {
+        result = in_service.OutLongMsg(in_out, header);
+    }
+    (void)in_service.OutUnprepareHeader(in_out, header);
+    if (result != MMSYSERR_NOERROR) {
+        std::fprintf(stderr, "mks80-sim: sending an answer of %zu bytes failed (error %u)\n",
+                     in_bytes.size(), static_cast<unsigned>(result));
+        return false;
+    }
+    return true;
+}
+
+int Run(const Settings& in_settings) {
+    Mks80Engine engine(in_settings.options, in_settings.memoryPath);
+    RtMidiService service(in_settings.api, "mks80-sim");
+    if (service.ApiNames().empty()) {
+        std::fprintf(stderr, "mks80-sim: no MIDI API started%s\n",
+                     in_settings.api == "jack" ? " (is the JACK server running?)" : "");
+        return 1;
+    }
+    Inbox inbox;
+    MidiHandle in = kNoMidiHandle;
+    MidiHandle out = kNoMidiHandle;
+    MMRESULT result = service.InOpenVirtual(
+        in, "MKS-80 in",
+        [&inbox](MidiHandle, MidiInEvent in_event, MidiHdr* in_header, uint32_t, uint32_t) {
+            if (in_header == nullptr) {
+                return;
+            }
+            std::vector<uint8_t> message;
+            if (in_event == MidiInEvent::LongData) {
+                message.assign(in_header->data.begin(),
+                               in_header->data.begin() + in_header->bytesRecorded);
+            }
+            // A message too long for the buffer is no message of the protocol;
+            // its buffer still goes back into the queue.
+            inbox.Put(std::move(message), in_header);
+        });
+    if (result == MMSYSERR_NOERROR) {
+        result = service.InStart(in);
+    }
+    std::vector<std::unique_ptr<MidiHdr>> buffers;
+    for (size_t i = 0; i < kBufferCount && result == MMSYSERR_NOERROR; ++i) {
+        buffers.push_back(std::make_unique<MidiHdr>());
+        buffers.back()->data.assign(kBufferSize, 0);
+        buffers.back()->bufferLength = kBufferSize;
+        result = service.InPrepareHeader(in, *buffers.back());
+        if (result == MMSYSERR_NOERROR) {
+            result = service.InAddBuffer(in, *buffers.back());
+        }
+    }
+    if (result != MMSYSERR_NOERROR) {
+        std::fprintf(stderr, "mks80-sim: cannot make the input port (error %u)\n",
+                     static_cast<unsigned>(result));
+        return 1;
+    }
+    result = service.OutOpenVirtual(out, "MKS-80 out");
+    if (result != MMSYSERR_NOERROR) {
+        std::fprintf(stderr, "mks80-sim: cannot make the output port (error %u)\n",
+                     static_cast<unsigned>(result));
+        return 1;
+    }
+    std::fprintf(stderr, "mks80-sim: MKS-80 on channel %d over %s, memory %s\n",
+                 in_settings.options.channel, service.ApiNames().front().c_str(),
+                 in_settings.memoryPath.c_str());
+    std::printf("mks80-sim: ready\n");
+    std::fflush(stdout);
+
+    while (!g_Stop) {
+        std::vector<uint8_t> message;
+        MidiHdr* header = nullptr;
+        if (!inbox.Take(message, header)) {
+            continue;
+        }
+        if (service.InAddBuffer(in, *header) != MMSYSERR_NOERROR) {
+            std::fprintf(stderr, "mks80-sim: an input buffer could not be queued again\n");
+        }
+        if (message.empty()) {
+            continue;
+        }
+        const std::vector<std::vector<uint8_t>> answers = engine.Receive(message);
+        if (answers.empty()) {
+            continue;
+        }
+        Pause(std::chrono::milliseconds(in_settings.options.answerMs));
+        for (const std::vector<uint8_t>& answer : answers) {
+            if (in_settings.options.wireTime) {
+                Pause(std::chrono::microseconds(kByteMicros * answer.size()));
+            }
+            if (g_Stop) {
+                break;
+            }
+            (void)SendAnswer(service, out, answer);
+        }
+    }
+
+    (void)service.InClose(in);
+    (void)service.OutClose(out);
+    if (!engine.SaveMemory()) {
+        std::fprintf(stderr, "mks80-sim: the memory could not be saved to %s\n",
+                     in_settings.memoryPath.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Settings settings;
+    const int parsed = Parse(std::vector<std::string>(argv + 1, argv + argc), settings);
+    if (parsed >= 0) {
+        return parsed;
+    }
+    std::signal(SIGINT, OnSignal);
+    std::signal(SIGTERM, OnSignal);
+    return Run(settings);
+}

@@ -1,0 +1,218 @@
+#!/usr/bin/env bash
+# End-to-end transfers over a real MIDI server: a JACK server with its dummy
+# driver (no sound hardware, no real-time privileges, no DBus), mks80-sim on
+# JACK ports of its own, and quorlin-cli fetching and sending whole banks.
+#
+#   bash tests/e2e/run_e2e.sh BUILD_DIR
+#
+# Notes on JACK here:
+# - jackd runs under a private server name (JACK_DEFAULT_SERVER), so it never
+#   meets a server of the user's or of another run; every JACK client started
+#   below inherits the name.
+# - The dummy driver's default period is 1024 frames (21 ms at 48 kHz), and a
+#   MIDI event waits for the next period on each hop, so a bank took about
+#   0.7 s per transfer on top of the delays; a 256-frame period cuts that.
+# - RtMidi names a port "client:port", and JACK numbers a second client of the
+#   same name ("mks80-sim-01"), so the sim's ports are found by "MKS-80" in
+#   their names, not by a fixed name. The built-in "Virtual MKS-80" of
+#   quorlin-cli is listed too and is skipped.
+set -uo pipefail
+
+build="${1:?usage: run_e2e.sh BUILD_DIR}"
+build="$(cd "$build" && pwd)"
+sim="$build/src/sim/mks80-sim"
+cli="$build/src/cli/quorlin-cli"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source_bank="$here/../data/banks/ok-named-entries.m80"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/quorlin-e2e.XXXXXX")"
+export JACK_DEFAULT_SERVER="quorlin-e2e-$$"
+# No client may start a server of its own when ours is not (yet, or any more) there.
+export JACK_NO_START_SERVER=1
+# quorlin-cli's built-in instrument keeps its memory here, not in the user's data folder.
+export QUORLIN_VIRTUAL_MEMORY="$work/builtin-virtual.m80"
+
+jack_pid=""
+sim_pid=""
+passed=0
+failed=0
+failures=()
+
+stop_sim() {
+    if [ -n "$sim_pid" ]; then
+        kill -TERM "$sim_pid" 2>/dev/null
+        wait "$sim_pid" 2>/dev/null
+        sim_pid=""
+    fi
+}
+
+cleanup() {
+    stop_sim
+    if [ -n "$jack_pid" ]; then
+        kill -TERM "$jack_pid" 2>/dev/null
+        wait "$jack_pid" 2>/dev/null
+        jack_pid=""
+    fi
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+pass() {
+    passed=$((passed + 1))
+    echo "e2e: ok: $1"
+}
+
+fail() {
+    failed=$((failed + 1))
+    failures+=("$1")
+    echo "e2e: FAILED: $1"
+    for log in "$work"/*.log; do
+        [ -s "$log" ] && { echo "--- $(basename "$log")"; tail -n 20 "$log"; }
+    done
+}
+
+finish() {
+    if [ "$failed" -eq 0 ]; then
+        echo "e2e: $passed passed, 0 failed"
+        exit 0
+    fi
+    echo "e2e: $passed passed, $failed failed: ${failures[*]}"
+    exit 1
+}
+
+# Stops at once: nothing after this can run.
+abort() {
+    fail "$1"
+    finish
+}
+
+for tool in "$sim" "$cli"; do
+    [ -x "$tool" ] || abort "$tool is not built"
+done
+command -v jackd >/dev/null || abort "jackd is not installed (Debian package jackd2)"
+[ -f "$source_bank" ] || abort "the test bank $source_bank is missing"
+
+# The JACK server.
+jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
+jack_pid=$!
+up=0
+for _ in $(seq 1 50); do
+    if ! kill -0 "$jack_pid" 2>/dev/null; then
+        break
+    fi
+    if jack_lsp >/dev/null 2>&1; then
+        up=1
+        break
+    fi
+    sleep 0.2
+done
+[ "$up" -eq 1 ] || abort "the JACK server did not start"
+
+# Starts mks80-sim with the given options and its memory in $1; waits for its
+# ready line.
+start_sim() {
+    local memory="$1"
+    shift
+    "$sim" --api jack --memory "$memory" "$@" >"$work/sim.out" 2>"$work/sim.log" &
+    sim_pid=$!
+    for _ in $(seq 1 50); do
+        if grep -q "^mks80-sim: ready$" "$work/sim.out" 2>/dev/null; then
+            return 0
+        fi
+        kill -0 "$sim_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    return 1
+}
+
+# Sets in_id and out_id to the sim's ports as quorlin-cli lists them.
+find_ports() {
+    in_id=""
+    out_id=""
+    if ! timeout 30 "$cli" ports >"$work/ports.txt" 2>"$work/ports.log"; then
+        return 1
+    fi
+    in_id="$(awk -F'\t' '$1 == "in" && $3 ~ /MKS-80/ && $3 !~ /Virtual/ { print $2; exit }' \
+        "$work/ports.txt")"
+    out_id="$(awk -F'\t' '$1 == "out" && $3 ~ /MKS-80/ && $3 !~ /Virtual/ { print $2; exit }' \
+        "$work/ports.txt")"
+    [ -n "$in_id" ] && [ -n "$out_id" ]
+}
+
+cli_get() {
+    timeout 60 "$cli" get --in "$in_id" --out "$out_id" --delay 5 -o "$1" 2>"$work/cli.log"
+}
+
+cli_send() {
+    timeout 60 "$cli" send "$1" --in "$in_id" --out "$out_id" --delay 5 2>"$work/cli.log"
+}
+
+# The parameter bytes of a bank as a recorded dump: names never travel to the
+# instrument, so this is what a transfer must keep.
+dump_of() {
+    timeout 30 "$cli" convert "$1" "$2" 2>>"$work/cli.log"
+}
+
+memory="$work/sim-memory.m80"
+start_sim "$memory" || abort "mks80-sim did not come up"
+find_ports || abort "quorlin-cli ports does not list the sim's ports"
+cp "$memory" "$work/first-memory.m80"
+
+# 1. Fetch the instrument's memory.
+if cli_get "$work/A.m80" && dump_of "$work/A.m80" "$work/A.syx" &&
+    dump_of "$work/first-memory.m80" "$work/first-memory.syx" &&
+    cmp -s "$work/A.syx" "$work/first-memory.syx"; then
+    pass "get fetches the instrument's memory"
+else
+    fail "get fetches the instrument's memory"
+fi
+
+# 2. Send another bank, fetch it back: the same file, byte for byte. The bank
+#    sent is first given the names a fetched bank has, so the files can match.
+if dump_of "$source_bank" "$work/B.syx" && dump_of "$work/B.syx" "$work/B.m80" &&
+    ! cmp -s "$work/B.syx" "$work/A.syx" &&
+    cli_send "$work/B.m80" && cli_get "$work/C.m80" && cmp -s "$work/B.m80" "$work/C.m80"; then
+    pass "a bank sent comes back byte for byte"
+else
+    fail "a bank sent comes back byte for byte"
+fi
+
+# 3. The instrument's memory file holds what was sent.
+if dump_of "$memory" "$work/memory-after-send.syx" &&
+    cmp -s "$work/memory-after-send.syx" "$work/B.syx"; then
+    pass "the instrument's memory holds the bank sent"
+else
+    fail "the instrument's memory holds the bank sent"
+fi
+stop_sim
+
+# 4. A memory-protected instrument rejects the send: a failure, and its memory stays.
+protected="$work/protected-memory.m80"
+if start_sim "$protected" --reject && find_ports; then
+    cp "$protected" "$work/protected-before.m80"
+    if cli_send "$work/B.m80"; then
+        fail "a rejected send exits non-zero"
+    elif cmp -s "$protected" "$work/protected-before.m80"; then
+        pass "a rejected send exits non-zero"
+    else
+        fail "a rejected send leaves the memory alone"
+    fi
+else
+    fail "mks80-sim --reject did not come up"
+fi
+stop_sim
+
+# 5. A block with a wrong checksum: the fetch reports damage.
+if start_sim "$work/corrupt-memory.m80" --corrupt-block 5 && find_ports; then
+    if cli_get "$work/D.m80"; then
+        fail "a fetch with a corrupt block exits non-zero"
+    else
+        pass "a fetch with a corrupt block exits non-zero"
+    fi
+else
+    fail "mks80-sim --corrupt-block did not come up"
+fi
+stop_sim
+
+finish

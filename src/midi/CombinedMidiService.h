@@ -40,6 +40,15 @@ class CombinedMidiService : public MidiService {
     // The part holding device in_id of the combined list, and its own id there.
     MidiService* FindPart(bool in_input, unsigned in_id, unsigned& out_localId);
     bool FindRoute(MidiHandle in_handle, Route& out_route);
+    // Calls in_call with the part and its own handle, or fails with an invalid handle.
+    template <typename Call>
+    MMRESULT Routed(MidiHandle in_handle, Call in_call) {
+        Route route;
+        if (!FindRoute(in_handle, route)) {
+            return MMSYSERR_INVALHANDLE;
+        }
+        return in_call(*route.part, route.handle);
+    }
 
     std::vector<MidiService*> m_Parts;
     std::mutex m_Mutex;

@@ -38,6 +38,16 @@ bool IsHandshake(const std::vector<uint8_t>& in_message) {
            in_message[4] == 0x20 && in_message.back() == 0xF7;
 }
 
+// A byte of 80H or more inside a system-exclusive message would end it on a real wire.
+bool SevenBitBody(const std::vector<uint8_t>& in_message) {
+    for (size_t i = 1; i + 1 < in_message.size(); ++i) {
+        if (in_message[i] & 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 Mks80Engine::Mks80Engine(Mks80Options in_options, std::string in_memoryPath)
@@ -216,7 +226,7 @@ std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t
             if (m_State != State::Loading) {
                 break;
             }
-            if (m_Block < BLOCK_COUNT &&
+            if (m_Block < BLOCK_COUNT && SevenBitBody(in_message) &&
                 CheckBlock(in_message.data(), in_message.size()) == BlockCheck::Ok) {
                 DecodeBlock(m_Block, in_message.data(), in_message.size(), AccessOf(m_Memory));
                 ++m_Block;

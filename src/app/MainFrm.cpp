@@ -73,7 +73,13 @@ CMainFrame::CMainFrame(CQuorlinApp& in_app) : m_App(in_app) {
     setObjectName(QStringLiteral("MainFrame"));
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The bank windows go first, while this frame is still whole; their going needs
+    // no menu or title updates any more.
+    m_Destroying = true;
+    delete m_ptrMdiArea;
+    m_ptrMdiArea = nullptr;
+}
 
 bool CMainFrame::LoadFrame() {
     m_ptrMdiArea = new QMdiArea(this);
@@ -505,6 +511,9 @@ CChildFrame* CMainFrame::AddBankWindow(CQuorlinDoc& in_doc) {
     ++m_OpenWindows;
     connect(frame, &QObject::destroyed, this, [this]() {
         --m_OpenWindows;
+        if (m_Destroying) {
+            return;
+        }
         UpdateMenus();
         UpdateCommandUI();
         UpdateFrameTitle();

@@ -82,4 +82,5 @@ class CMainFrame : public QMainWindow {
     std::vector<QMenu*> m_Menus129;
     int m_CurrentMenu = 0;
     int m_OpenWindows = 0;
+    bool m_Destroying = false;
 };

@@ -44,10 +44,10 @@ int CRowView::GetMaxRows() const {
 void CRowView::GetRowRange(const QRect& in_rect, int& out_first, int& out_last,
                            bool in_partial) const {
     const int r = in_partial ? 0 : m_RowHeight - 1;
-    // The bottom edge is taken as exclusive, as the rectangle's height measures it.
-    const int bottom = in_rect.y() + in_rect.height();
-    out_first = (in_rect.y() + r) / m_RowHeight;
-    out_last = (bottom - r) / m_RowHeight;
+    // bottom() is the last pixel row inside the rectangle, so a rectangle that ends
+    // where a row begins does not touch that row.
+    out_first = (in_rect.top() + r) / m_RowHeight;
+    out_last = (in_rect.bottom() - r) / m_RowHeight;
     out_last = std::min(out_last, GetNumRows() - 1);
 }
 

@@ -1,0 +1,196 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QTemporaryDir>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ChildFrm.h"
+#include "app/MainFrm.h"
+#include "app/Quorlin.h"
+#include "app/QuorlinDoc.h"
+#include "app/RecentFileStore.h"
+#include "app/UserAsker.h"
+#include "midi/VirtualMks80.h"
+#include "platform/EventLoop.h"
+#include "platform/Prompter.h"
+#include "platform/SettingsStore.h"
+#include "view/QuorlinView.h"
+
+// Answers the document questions on script; a question nobody expected fails the test.
+class ScriptedAsker : public UserAsker {
+  public:
+    SaveChoice AskSaveChanges(const QString& in_title) override {
+        m_AskedTitles.push_back(in_title);
+        if (m_SaveChoices.empty()) {
+            ADD_FAILURE() << "unexpected question whether to save " << in_title.toStdString();
+            return SaveChoice::Cancel;
+        }
+        const SaveChoice choice = m_SaveChoices.front();
+        m_SaveChoices.pop_front();
+        return choice;
+    }
+    QString OpenFileName(const QString&, const QStringList& in_filters) override {
+        m_OpenFilters = in_filters;
+        ++m_OpenAsked;
+        return m_OpenPath;
+    }
+    QString SaveFileName(const QString&, const QString& in_proposed,
+                         const QStringList& in_filters) override {
+        m_SaveProposed = in_proposed;
+        m_SaveFilters = in_filters;
+        ++m_SaveAsked;
+        return m_SavePath;
+    }
+
+    std::deque<SaveChoice> m_SaveChoices;
+    std::vector<QString> m_AskedTitles;
+    QString m_OpenPath;
+    QString m_SavePath;
+    QString m_SaveProposed;
+    QStringList m_OpenFilters;
+    QStringList m_SaveFilters;
+    int m_OpenAsked = 0;
+    int m_SaveAsked = 0;
+};
+
+// A machine's list of MIDI devices that cannot be opened: enough for start-up.
+class DeviceListService : public MidiService {
+  public:
+    DeviceListService(unsigned in_inputs, unsigned in_outputs)
+        : m_Inputs(in_inputs), m_Outputs(in_outputs) {}
+    unsigned InGetNumDevs() override { return m_Inputs; }
+    unsigned OutGetNumDevs() override { return m_Outputs; }
+    MMRESULT InGetDevCaps(unsigned in_id, std::string& out_name) override {
+        out_name = "In " + std::to_string(in_id);
+        return in_id < m_Inputs ? MMSYSERR_NOERROR : MMSYSERR_BADDEVICEID;
+    }
+    MMRESULT OutGetDevCaps(unsigned in_id, std::string& out_name) override {
+        out_name = "Out " + std::to_string(in_id);
+        return in_id < m_Outputs ? MMSYSERR_NOERROR : MMSYSERR_BADDEVICEID;
+    }
+    MMRESULT InOpen(MidiHandle&, unsigned, MidiInCallback) override { return MMSYSERR_BADDEVICEID; }
+    MMRESULT InStart(MidiHandle) override { return MMSYSERR_INVALHANDLE; }
+    MMRESULT InPrepareHeader(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
+    MMRESULT InAddBuffer(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
+    MMRESULT InUnprepareHeader(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
+    MMRESULT InClose(MidiHandle) override { return MMSYSERR_INVALHANDLE; }
+    MMRESULT OutOpen(MidiHandle&, unsigned) override { return MMSYSERR_BADDEVICEID; }
+    MMRESULT OutPrepareHeader(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
+    MMRESULT OutUnprepareHeader(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
+    MMRESULT OutLongMsg(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
+    MMRESULT OutClose(MidiHandle) override { return MMSYSERR_INVALHANDLE; }
+
+  private:
+    unsigned m_Inputs;
+    unsigned m_Outputs;
+};
+
+// Command ids the tests use.
+namespace cmd {
+constexpr int New = 57600, Open = 57601, Close = 57602, Save = 57603, SaveAs = 57604;
+constexpr int Copy = 57634, Cut = 57635, Paste = 57637, Undo = 57643, Redo = 57644;
+constexpr int WindowNew = 57648, About = 57664, Exit = 57665;
+constexpr int SelectPort = 32771, GetPatches = 32772, SendPatches = 32773, Rename = 32779;
+constexpr int ExportToMidi = 32780, SaveToMks80 = 32783, LoadFromMks80 = 32784;
+constexpr int HelpContents = 32785, CheckVersion = 32786, TransferSpeed = 32788;
+constexpr int DisplaySelection = 32790, OpenSysex = 32791;
+}  // namespace cmd
+
+// The application started on doubles: settings in memory, the virtual instrument (or
+// another service), a manual event loop, a recording prompter and a scripted asker.
+class GuiFixture : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(m_TempDir.isValid()); }
+
+    // Builds the application without starting it.
+    void Make(std::unique_ptr<MidiService> in_service = nullptr) {
+        AppServices services;
+        auto settings = std::make_unique<platform::MemorySettingsStore>();
+        m_Settings = settings.get();
+        if (m_PresetSettings) {
+            m_PresetSettings(*m_Settings);
+        }
+        services.settings = std::move(settings);
+        if (!in_service) {
+            // An empty memory path: the instrument's memory lives only as long as it does.
+            auto virtualMks80 = std::make_unique<VirtualMks80>(Mks80Options{}, std::string());
+            m_Virtual = virtualMks80.get();
+            in_service = std::move(virtualMks80);
+        }
+        services.midi = std::move(in_service);
+        auto loop = std::make_unique<platform::ManualEventLoop>();
+        m_Loop = loop.get();
+        services.loop = std::move(loop);
+        services.prompter = m_UseConsolePrompter ? nullptr : &m_Prompter;
+        auto recent = std::make_unique<MemoryRecentFileStore>();
+        m_Recent = recent.get();
+        services.recentFiles = std::move(recent);
+        services.asker = &m_Asker;
+        services.shell = &m_Shell;
+        m_App = std::make_unique<CQuorlinApp>(std::move(services));
+    }
+
+    // Builds and starts the application; false when start-up failed.
+    bool Start(std::unique_ptr<MidiService> in_service = nullptr,
+               const QStringList& in_files = {}) {
+        Make(std::move(in_service));
+        return m_App->InitInstance(in_files);
+    }
+
+    void TearDown() override {
+        m_App.reset();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    CMainFrame* Frame() const { return m_App->GetMainFrame(); }
+    CQuorlinView* View() const { return Frame()->ActiveView(); }
+    CQuorlinDoc* Doc() const { return View()->GetDocument(); }
+    QAction* Act(int in_id) const { return Frame()->Action(in_id); }
+    void Trigger(int in_id) const {
+        QAction* action = Act(in_id);
+        ASSERT_NE(action, nullptr) << in_id;
+        action->trigger();
+    }
+    size_t WindowCount() const { return Frame()->ChildFrames().size(); }
+    // Lets closed windows and their documents really go.
+    static void Settle() {
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    QString TempPath(const QString& in_name) const { return m_TempDir.filePath(in_name); }
+    static QByteArray ReadAll(const QString& in_path) {
+        QFile file(in_path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static QString DataPath(const QString& in_relative) {
+        return QDir(QStringLiteral(QUORLIN_TEST_DATA)).filePath(in_relative);
+    }
+
+    struct RecordingShell : public platform::Shell {
+        void OpenUrl(const std::string& url) override { m_Urls.push_back(url); }
+        std::vector<std::string> m_Urls;
+    };
+
+    QTemporaryDir m_TempDir;
+    platform::RecordingPrompter m_Prompter;
+    bool m_UseConsolePrompter = false;
+    ScriptedAsker m_Asker;
+    RecordingShell m_Shell;
+    std::function<void(platform::MemorySettingsStore&)> m_PresetSettings;
+    platform::MemorySettingsStore* m_Settings = nullptr;
+    platform::ManualEventLoop* m_Loop = nullptr;
+    MemoryRecentFileStore* m_Recent = nullptr;
+    VirtualMks80* m_Virtual = nullptr;
+    std::unique_ptr<CQuorlinApp> m_App;
+};

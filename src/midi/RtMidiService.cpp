@@ -191,6 +191,8 @@ struct RtMidiService::Impl {
     };
 
     std::string clientName;
+    // The names our own ports are opened with; the virtual ports' names join them.
+    std::vector<std::string> ownPortNames = {"in", "out"};
     std::vector<std::unique_ptr<Api>> apis;
     std::map<MidiHandle, InPort> inPorts;
     std::map<MidiHandle, OutPort> outPorts;
@@ -198,8 +200,17 @@ struct RtMidiService::Impl {
 
     void Probe(RtMidi::Api in_api);
     // The API and its port number for device id in_id, or false.
-    bool Locate(bool in_input, unsigned in_id, Api*& out_api, unsigned& out_port);
-    unsigned Count(Api& in_api, bool in_input);
+    // The ports of in_api that are listed: RtMidi's port number and name of
+    // each, without the ports this program opened itself.
+    struct Listed {
+        unsigned port;
+        std::string name;
+    };
+    std::vector<Listed> List(Api& in_api, bool in_input);
+    bool IsOwnPort(const std::string& in_name) const;
+    // The API, its port number and the port's name for device id in_id, or false.
+    bool Locate(bool in_input, unsigned in_id, Api*& out_api, unsigned& out_port,
+                std::string& out_name);
     MidiHandle NewHandle() { return nextHandle++; }
     std::unique_ptr<RtMidiIn> TakeIn(Api& in_api);
     std::unique_ptr<RtMidiOut> TakeOut(Api& in_api);
@@ -279,27 +290,65 @@ std::unique_ptr<RtMidiOut> RtMidiService::Impl::TakeOut(Api& in_api) {
     return taken ? std::move(taken) : std::make_unique<RtMidiOut>(in_api.api, clientName);
 }
 
-unsigned RtMidiService::Impl::Count(Api& in_api, bool in_input) {
-    if (in_input ? !in_api.inProbe : !in_api.outProbe) {
-        return 0;
+std::vector<RtMidiService::Impl::Listed> RtMidiService::Impl::List(Api& in_api, bool in_input) {
+    std::vector<Listed> listed;
+    RtMidi* probe = in_input ? static_cast<RtMidi*>(in_api.inProbe.get())
+                             : static_cast<RtMidi*>(in_api.outProbe.get());
+    if (probe == nullptr) {
+        return listed;
     }
-    unsigned count = 0;
     const MMRESULT result = Guarded(in_api.sink, MMSYSERR_ERROR, MMSYSERR_ERROR, [&] {
-        count = in_input ? in_api.inProbe->getPortCount() : in_api.outProbe->getPortCount();
+        const unsigned count = probe->getPortCount();
+        for (unsigned port = 0; port < count; ++port) {
+            std::string name = probe->getPortName(port);
+            if (!IsOwnPort(name)) {
+                listed.push_back({port, std::move(name)});
+            }
+        }
     });
-    return result == MMSYSERR_NOERROR ? count : 0;
+    return result == MMSYSERR_NOERROR ? listed : std::vector<Listed>();
 }
 
-bool RtMidiService::Impl::Locate(bool in_input, unsigned in_id, Api*& out_api, unsigned& out_port) {
-    unsigned first = 0;
-    for (const std::unique_ptr<Api>& api : apis) {
-        const unsigned count = Count(*api, in_input);
-        if (in_id - first < count) {
-            out_api = api.get();
-            out_port = in_id - first;
+// A port of this program is named "CLIENT:PORT" (JACK, with "-NN" after the
+// client when that name was taken) or "CLIENT:PORT C:P" (ALSA). Listing them
+// would let the link connect to itself, and opening a port would shift the
+// ids of the devices listed after it.
+bool RtMidiService::Impl::IsOwnPort(const std::string& in_name) const {
+    if (in_name.compare(0, clientName.size(), clientName) != 0) {
+        return false;
+    }
+    size_t at = clientName.size();
+    if (at < in_name.size() && in_name[at] == '-') {
+        ++at;
+        while (at < in_name.size() && in_name[at] >= '0' && in_name[at] <= '9') {
+            ++at;
+        }
+    }
+    if (at >= in_name.size() || in_name[at] != ':') {
+        return false;
+    }
+    const std::string port = in_name.substr(at + 1);
+    for (const std::string& own : ownPortNames) {
+        if (port.compare(0, own.size(), own) == 0 &&
+            (port.size() == own.size() || port[own.size()] == ' ')) {
             return true;
         }
-        first += count;
+    }
+    return false;
+}
+
+bool RtMidiService::Impl::Locate(bool in_input, unsigned in_id, Api*& out_api, unsigned& out_port,
+                                 std::string& out_name) {
+    unsigned first = 0;
+    for (const std::unique_ptr<Api>& api : apis) {
+        std::vector<Listed> listed = List(*api, in_input);
+        if (in_id - first < listed.size()) {
+            out_api = api.get();
+            out_port = listed[in_id - first].port;
+            out_name = std::move(listed[in_id - first].name);
+            return true;
+        }
+        first += static_cast<unsigned>(listed.size());
     }
     return false;
 }
@@ -396,7 +445,7 @@ std::vector<std::string> RtMidiService::ApiNames() const {
 unsigned RtMidiService::InGetNumDevs() {
     unsigned count = 0;
     for (const auto& api : m_ptrImpl->apis) {
-        count += m_ptrImpl->Count(*api, true);
+        count += static_cast<unsigned>(m_ptrImpl->List(*api, true).size());
     }
     return count;
 }
@@ -404,7 +453,7 @@ unsigned RtMidiService::InGetNumDevs() {
 unsigned RtMidiService::OutGetNumDevs() {
     unsigned count = 0;
     for (const auto& api : m_ptrImpl->apis) {
-        count += m_ptrImpl->Count(*api, false);
+        count += static_cast<unsigned>(m_ptrImpl->List(*api, false).size());
     }
     return count;
 }
@@ -412,37 +461,30 @@ unsigned RtMidiService::OutGetNumDevs() {
 MMRESULT RtMidiService::InGetDevCaps(unsigned in_id, std::string& out_name) {
     Impl::Api* api = nullptr;
     unsigned port = 0;
-    if (!m_ptrImpl->Locate(true, in_id, api, port)) {
+    std::string name;
+    if (!m_ptrImpl->Locate(true, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
-    std::string name;
-    const MMRESULT result = Guarded(api->sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID,
-                                    [&] { name = api->inProbe->getPortName(port); });
-    if (result == MMSYSERR_NOERROR) {
-        out_name = CutName(name);
-    }
-    return result;
+    out_name = CutName(name);
+    return MMSYSERR_NOERROR;
 }
 
 MMRESULT RtMidiService::OutGetDevCaps(unsigned in_id, std::string& out_name) {
     Impl::Api* api = nullptr;
     unsigned port = 0;
-    if (!m_ptrImpl->Locate(false, in_id, api, port)) {
+    std::string name;
+    if (!m_ptrImpl->Locate(false, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
-    std::string name;
-    const MMRESULT result = Guarded(api->sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID,
-                                    [&] { name = api->outProbe->getPortName(port); });
-    if (result == MMSYSERR_NOERROR) {
-        out_name = CutName(name);
-    }
-    return result;
+    out_name = CutName(name);
+    return MMSYSERR_NOERROR;
 }
 
 MMRESULT RtMidiService::InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCallback in_callback) {
     Impl::Api* api = nullptr;
     unsigned port = 0;
-    if (!m_ptrImpl->Locate(true, in_id, api, port)) {
+    std::string name;
+    if (!m_ptrImpl->Locate(true, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
     return m_ptrImpl->OpenIn(out_handle, *api, port, std::string(), std::move(in_callback));
@@ -453,6 +495,7 @@ MMRESULT RtMidiService::InOpenVirtual(MidiHandle& out_handle, const std::string&
     if (m_ptrImpl->apis.empty()) {
         return MIDIERR_NODEVICE;
     }
+    m_ptrImpl->ownPortNames.push_back(in_portName);
     return m_ptrImpl->OpenIn(out_handle, *m_ptrImpl->apis.front(), std::nullopt, in_portName,
                              std::move(in_callback));
 }
@@ -510,7 +553,8 @@ MMRESULT RtMidiService::InClose(MidiHandle in_handle) {
 MMRESULT RtMidiService::OutOpen(MidiHandle& out_handle, unsigned in_id) {
     Impl::Api* api = nullptr;
     unsigned port = 0;
-    if (!m_ptrImpl->Locate(false, in_id, api, port)) {
+    std::string name;
+    if (!m_ptrImpl->Locate(false, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
     return m_ptrImpl->OpenOut(out_handle, *api, port, std::string());
@@ -520,6 +564,7 @@ MMRESULT RtMidiService::OutOpenVirtual(MidiHandle& out_handle, const std::string
     if (m_ptrImpl->apis.empty()) {
         return MIDIERR_NODEVICE;
     }
+    m_ptrImpl->ownPortNames.push_back(in_portName);
     return m_ptrImpl->OpenOut(out_handle, *m_ptrImpl->apis.front(), std::nullopt, in_portName);
 }
 

@@ -358,6 +358,38 @@ TEST_F(RtMidiServiceOverJack, NamesAreCutTo31Characters) {
     }
 }
 
+std::vector<std::string> Names(MidiService& in_service, bool in_input) {
+    std::vector<std::string> names;
+    const unsigned count = in_input ? in_service.InGetNumDevs() : in_service.OutGetNumDevs();
+    for (unsigned id = 0; id < count; ++id) {
+        std::string name;
+        EXPECT_EQ(in_input ? in_service.InGetDevCaps(id, name) : in_service.OutGetDevCaps(id, name),
+                  MMSYSERR_NOERROR);
+        names.push_back(name);
+    }
+    return names;
+}
+
+// The link must never be offered its own ports, and opening one must not move
+// the ids of the devices already chosen.
+TEST_F(RtMidiServiceOverJack, OwnPortsAreNotListedSoIdsStayPut) {
+    RtMidiIn receiver(RtMidi::UNIX_JACK, "quorlin-test");
+    receiver.openVirtualPort("MKS-80 receiver");
+    const std::vector<std::string> ins = Names(*m_Service, true);
+    const std::vector<std::string> outs = Names(*m_Service, false);
+    Recorder recorder;
+    (void)OpenInput(recorder);
+    MidiHandle output = kNoMidiHandle;
+    const int id = FindDevice(*m_Service, false, "MKS-80 receiver");
+    ASSERT_GE(id, 0);
+    ASSERT_EQ(m_Service->OutOpen(output, static_cast<unsigned>(id)), MMSYSERR_NOERROR);
+    EXPECT_EQ(Names(*m_Service, true), ins);
+    EXPECT_EQ(Names(*m_Service, false), outs);
+    RtMidiService other("jack");
+    EXPECT_EQ(Names(other, true), ins);
+    EXPECT_EQ(Names(other, false), outs);
+}
+
 // Ports of the service's own, as mks80-sim makes them, reach another program.
 TEST_F(RtMidiServiceOverJack, VirtualPortsOfTheServiceCarryMessagesBothWays) {
     RtMidiService instrument("jack", "instrument");

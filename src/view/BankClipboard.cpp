@@ -1,6 +1,7 @@
 #include "view/BankClipboard.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QMimeData>
 #include <QPointer>
 #include <QString>
@@ -11,6 +12,13 @@
 #include "bank/SysExData.h"
 #include "dialogs/DialogChooseToneToOverwrite.h"
 #include "platform/Prompter.h"
+
+#ifdef Q_OS_WIN
+#include <ole2.h>
+#ifdef _MSC_VER
+#pragma comment(lib, "ole32.lib")
+#endif
+#endif
 
 const char* const kPatchFormatName = "MKS80_PatchData_KT99";
 const char* const kToneFormatName = "MKS80_ToneData_KT99";
@@ -82,6 +90,22 @@ void StoreTone(CSysExData& in_bank, int in_index, const Record& in_record, int i
     in_view.RefreshRow(in_index);
 }
 
+// A record copied here should still paste after the program has ended. On Windows the
+// clipboard only refers to the program's data until it is flushed, so the data is
+// handed to the system when the program quits. Elsewhere Qt's platform integration
+// decides (on X11 the session's clipboard manager takes it over, when there is one).
+void KeepRecordsAfterExit() {
+    static bool connected = false;
+    if (connected || !QCoreApplication::instance()) {
+        return;
+    }
+    connected = true;
+#ifdef Q_OS_WIN
+    QObject::connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit,
+                     []() { OleFlushClipboard(); });
+#endif
+}
+
 }  // namespace
 
 ToneChooser DialogToneChooser(QWidget* in_parent) {
@@ -119,6 +143,7 @@ std::unique_ptr<QMimeData> CreateBankMimeData(const CSysExData& in_bank, int in_
         format = kToneFormatName;
         in_bank.CopyEntryToRecord(true, in_row, record.data());
     }
+    KeepRecordsAfterExit();
     auto data = std::make_unique<QMimeData>();
     data->setData(QString::fromLatin1(format),
                   QByteArray(reinterpret_cast<const char*>(record.data()), CLIPBOARD_RECORD_SIZE));

@@ -1,0 +1,255 @@
+// The frame: the two menus, command enabling, the toolbar, the status bar, About.
+#include <QDialog>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
+
+#include "GuiFixture.h"
+#include "app/DialogAbout.h"
+
+namespace {
+
+class MenuTest : public GuiFixture {
+  protected:
+    void SetUp() override {
+        GuiFixture::SetUp();
+        ASSERT_TRUE(Start());
+    }
+    QStringList MenuTitles() const {
+        QStringList titles;
+        for (QAction* action : Frame()->menuBar()->actions()) {
+            titles << action->text();
+        }
+        return titles;
+    }
+    // Each item as text, with "-" for a separator and "(off)" when disabled.
+    static QStringList Items(QMenu* in_menu) {
+        Q_EMIT in_menu->aboutToShow();
+        QStringList items;
+        for (QAction* action : in_menu->actions()) {
+            items << (action->isSeparator()
+                          ? QStringLiteral("-")
+                          : action->text() + (action->isEnabled() ? "" : " (off)"));
+        }
+        return items;
+    }
+};
+
+TEST_F(MenuTest, MenuBarFollowsWhetherABankWindowIsOpen) {
+    EXPECT_EQ(Frame()->CurrentMenuId(), 129);
+    EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&Edit", "&View", "Midi", "&Window", "&Help"}));
+    EXPECT_EQ(Items(Frame()->GetMenu(129, "&File")),
+              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
+                           "Save &As...", "-", "Open Sysex Data", "Export to Midi (off)", "-",
+                           "Recent File (off)", "-", "E&xit"}));
+    EXPECT_EQ(Items(Frame()->GetMenu(129, "&Edit")),
+              (QStringList{"&Undo\tCtrl+Z (off)", "Redo\tCtrl+Y (off)", "-", "Cu&t\tCtrl+X (off)",
+                           "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-", "Rename\tCtrl+R"}));
+    EXPECT_EQ(Items(Frame()->GetMenu(129, "Midi")),
+              (QStringList{"Get Patches", "Send Patches", "-", "Display Current Selection Data",
+                           "-", "Select MIDI Port", "Set Midi Transfer Speed"}));
+    EXPECT_EQ(Items(Frame()->GetMenu(129, "&Help")),
+              (QStringList{"Contents", "-", "Check for new version", "&About Quorlin..."}));
+
+    Frame()->ActiveChildFrame()->close();
+    Settle();
+    EXPECT_EQ(Frame()->CurrentMenuId(), 128);
+    EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&View", "&Help"}));
+    EXPECT_EQ(
+        Items(Frame()->GetMenu(128, "&File")),
+        (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "Recent File (off)", "-", "E&xit"}));
+    EXPECT_EQ(Items(Frame()->GetMenu(128, "&View")), (QStringList{"&Toolbar", "&Status Bar"}));
+    EXPECT_EQ(Items(Frame()->GetMenu(128, "&Help")), (QStringList{"&About Quorlin..."}));
+    EXPECT_FALSE(Act(cmd::GetPatches)->isEnabled()) << "no bank to fill";
+
+    Trigger(cmd::New);
+    EXPECT_EQ(Frame()->CurrentMenuId(), 129);
+}
+
+TEST_F(MenuTest, KeysStatusPromptsAndIdsAreThoseOfTheProgram) {
+    EXPECT_EQ(Act(cmd::Rename)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_R));
+    EXPECT_TRUE(Act(cmd::Redo)->shortcuts().isEmpty()) << "Ctrl+Y is shown but not defined";
+    EXPECT_EQ(Act(cmd::Undo)->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_Z),
+                                   QKeySequence(Qt::ALT | Qt::Key_Backspace)}));
+    EXPECT_EQ(Act(cmd::Cut)->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_X),
+                                   QKeySequence(Qt::SHIFT | Qt::Key_Delete)}));
+    EXPECT_EQ(Act(cmd::Copy)->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_C),
+                                   QKeySequence(Qt::CTRL | Qt::Key_Insert)}));
+    EXPECT_EQ(Act(cmd::Paste)->shortcuts(),
+              (QList<QKeySequence>{QKeySequence(Qt::CTRL | Qt::Key_V),
+                                   QKeySequence(Qt::SHIFT | Qt::Key_Insert)}));
+    EXPECT_EQ(Act(cmd::TransferSpeed)->statusTip(),
+              QStringLiteral("Set the speed that the data is sent and recieved from the MKS0-80."));
+    EXPECT_EQ(Act(cmd::LoadFromMks80)->statusTip(),
+              QStringLiteral("Load patches from the MKS-80 to this program."));
+    EXPECT_EQ(Act(cmd::SaveToMks80)->statusTip(),
+              QStringLiteral("Save patches from this program to the MKS-80."));
+    EXPECT_EQ(Act(cmd::New)->statusTip(), QStringLiteral("Create a new document"));
+    EXPECT_TRUE(Act(cmd::DisplaySelection)->statusTip().isEmpty());
+    for (const auto& [id, action] :
+         std::map<int, QAction*>{{cmd::New, Act(cmd::New)}, {cmd::Rename, Act(cmd::Rename)}}) {
+        EXPECT_EQ(action->data().toInt(), id);
+    }
+}
+
+TEST_F(MenuTest, UndoRedoExportAndCutNeverRun) {
+    Frame()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame()));
+    View()->setFocus();
+    QSignalSpy undo(Act(cmd::Undo), &QAction::triggered);
+    QSignalSpy cut(Act(cmd::Cut), &QAction::triggered);
+    QTest::keyClick(View()->viewport(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(View()->viewport(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(View()->viewport(), Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(undo.count(), 0);
+    EXPECT_EQ(cut.count(), 0);
+    // Enabling runs again on every change; these stay off through all of them.
+    m_App->SetMidiBusy();
+    m_App->ClearMidiBusy();
+    Trigger(cmd::New);
+    for (int id : {cmd::Undo, cmd::Redo, cmd::ExportToMidi, cmd::Cut}) {
+        EXPECT_FALSE(Act(id)->isEnabled()) << id;
+    }
+}
+
+TEST_F(MenuTest, TransferCommandsAreOffWhileBusy) {
+    const std::vector<int> transfer{cmd::GetPatches, cmd::SendPatches, cmd::LoadFromMks80,
+                                    cmd::SaveToMks80};
+    for (int id : transfer) {
+        EXPECT_TRUE(Act(id)->isEnabled()) << id;
+    }
+    m_App->SetMidiBusy();
+    for (int id : transfer) {
+        EXPECT_FALSE(Act(id)->isEnabled()) << id;
+    }
+    EXPECT_TRUE(Act(cmd::Copy)->isEnabled()) << "only the transfers wait";
+    m_App->ClearMidiBusy();
+    for (int id : transfer) {
+        EXPECT_TRUE(Act(id)->isEnabled()) << id;
+    }
+}
+
+TEST_F(MenuTest, ToolbarHasEightButtonsThatDockAnywhere) {
+    QToolBar* bar = Frame()->GetToolBar();
+    QList<int> ids;
+    for (QAction* action : bar->actions()) {
+        ids << (action->isSeparator() ? 0 : action->data().toInt());
+    }
+    EXPECT_EQ(ids, (QList<int>{cmd::New, cmd::Open, cmd::Save, 0, cmd::LoadFromMks80,
+                               cmd::SaveToMks80, 0, cmd::Cut, cmd::Copy, cmd::Paste}));
+    EXPECT_TRUE(bar->isMovable());
+    EXPECT_TRUE(bar->isFloatable());
+    EXPECT_EQ(bar->allowedAreas(), Qt::AllToolBarAreas);
+    for (QAction* action : bar->actions()) {
+        EXPECT_TRUE(action->isSeparator() || !action->icon().isNull())
+            << action->text().toStdString();
+    }
+    EXPECT_EQ(Act(cmd::Copy)->toolTip(), QStringLiteral("Copy"));
+
+    // Docked on the left edge it is still the frame's toolbar.
+    Frame()->addToolBar(Qt::LeftToolBarArea, bar);
+    EXPECT_EQ(Frame()->toolBarArea(bar), Qt::LeftToolBarArea);
+}
+
+TEST_F(MenuTest, LoadAndSaveButtonsShowNoTooltip) {
+    Frame()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame()));
+    QWidget* load = Frame()->GetToolBar()->widgetForAction(Act(cmd::LoadFromMks80));
+    QWidget* copy = Frame()->GetToolBar()->widgetForAction(Act(cmd::Copy));
+    ASSERT_NE(load, nullptr);
+    const auto tooltipFor = [](QWidget* in_button) {
+        QToolTip::hideText();
+        QHelpEvent event(QEvent::ToolTip, QPoint(4, 4), in_button->mapToGlobal(QPoint(4, 4)));
+        QApplication::sendEvent(in_button, &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tooltipFor(load), QString());
+    EXPECT_EQ(tooltipFor(copy), QStringLiteral("Copy"));
+    QToolTip::hideText();
+}
+
+TEST_F(MenuTest, ViewMenuHidesAndRestoresTheBars) {
+    Frame()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame()));
+    Trigger(59392);
+    EXPECT_FALSE(Frame()->GetToolBar()->isVisible());
+    EXPECT_FALSE(Act(59392)->isChecked());
+    Trigger(59392);
+    EXPECT_TRUE(Frame()->GetToolBar()->isVisible());
+    Trigger(59393);
+    EXPECT_FALSE(Frame()->statusBar()->isVisible());
+    Trigger(59393);
+    EXPECT_TRUE(Frame()->statusBar()->isVisible());
+}
+
+TEST_F(MenuTest, StatusBarHasReadyAndTheThreeIndicators) {
+    QStatusBar* bar = Frame()->statusBar();
+    EXPECT_EQ(Frame()->GetMessagePane()->text(), QStringLiteral("Ready"));
+    QStringList indicators;
+    for (QLabel* label : bar->findChildren<QLabel*>()) {
+        if (label != Frame()->GetMessagePane()) {
+            indicators << label->text();
+        }
+    }
+    EXPECT_EQ(indicators, (QStringList{"CAP", "NUM", "SCRL"}));
+}
+
+TEST_F(MenuTest, WindowMenuListsTheOpenBanks) {
+    Trigger(cmd::New);
+    const QStringList items = Items(Frame()->GetMenu(129, "&Window"));
+    EXPECT_EQ(items, (QStringList{"&New Window", "&Cascade", "&Tile", "&Arrange Icons", "-",
+                                  "&1 MKS80v1", "&2 MKS80v2"}));
+    QMenu* menu = Frame()->GetMenu(129, "&Window");
+    QAction* first = menu->actions().at(5);
+    EXPECT_FALSE(first->isChecked());
+    EXPECT_TRUE(menu->actions().at(6)->isChecked());
+    first->trigger();
+    EXPECT_EQ(Doc()->GetTitle(), QStringLiteral("MKS80v1"));
+}
+
+TEST_F(MenuTest, WebPagesOpenFromHelpAndAbout) {
+    Trigger(cmd::CheckVersion);
+    Trigger(cmd::HelpContents);
+    ASSERT_EQ(m_Shell.m_Urls.size(), 2u);
+    EXPECT_EQ(m_Shell.m_Urls[0], "https://quorlin.invalid/version");
+    // The user guide that ships with the program, as a local page.
+    EXPECT_EQ(m_Shell.m_Urls[1].rfind("file://", 0), 0u) << m_Shell.m_Urls[1];
+    EXPECT_NE(m_Shell.m_Urls[1].find("guide/index.html"), std::string::npos);
+
+    CDialogAbout about;
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Quorlin"));
+    QStringList texts;
+    for (QLabel* label : about.findChildren<QLabel*>()) {
+        texts << label->text();
+    }
+    EXPECT_TRUE(texts.contains(QStringLiteral("Quorlin Version .9 Beta")));
+    EXPECT_TRUE(about.m_OkButton->isDefault());
+    EXPECT_EQ(about.m_WebLinkButton->text(), QStringLiteral("https://quorlin.invalid/"));
+    about.m_WebLinkButton->click();
+    EXPECT_EQ(m_Shell.m_Urls.back(), "https://quorlin.invalid/");
+}
+
+TEST_F(MenuTest, AboutCommandShowsTheBoxModally) {
+    bool shown = false;
+    QTimer::singleShot(0, [&]() {
+        if (auto* dialog = qobject_cast<CDialogAbout*>(QApplication::activeModalWidget())) {
+            shown = true;
+            dialog->m_OkButton->click();
+        }
+    });
+    Trigger(cmd::About);
+    EXPECT_TRUE(shown);
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// Get Patches and Send Patches from the window, against the virtual instrument.
+#include <QLabel>
+#include <QTest>
+
+#include "GuiFixture.h"
+#include "midi/MidiManager.h"
+
+namespace {
+
+class TransferTest : public GuiFixture {
+  protected:
+    void SetUp() override {
+        GuiFixture::SetUp();
+        ASSERT_TRUE(Start());
+        ASSERT_NE(m_Virtual, nullptr);
+    }
+    QString Status() const { return Frame()->GetMessagePane()->text(); }
+    void ExpectTransferCommandsEnabled(bool in_enabled) {
+        for (int id : {cmd::GetPatches, cmd::SendPatches, cmd::LoadFromMks80, cmd::SaveToMks80}) {
+            EXPECT_EQ(Act(id)->isEnabled(), in_enabled) << id;
+        }
+    }
+    // The dump carries parameter bytes, not names: compare those.
+    static std::vector<int8_t> PatchBytes(const CSysExData& in_bank, int in_index) {
+        const int8_t* data = in_bank.GetPatch(in_index)->GetData();
+        return std::vector<int8_t>(data, data + PATCH_PARAM_COUNT);
+    }
+    static std::vector<int8_t> ToneBytes(const CSysExData& in_bank, int in_index) {
+        const int8_t* data = in_bank.GetTone(in_index)->GetData();
+        return std::vector<int8_t>(data, data + TONE_PARAM_COUNT);
+    }
+    bool SameAsInstrument(const CSysExData& in_bank, int in_index) {
+        auto lock = m_Virtual->Lock();
+        const CSysExData& memory = m_Virtual->Engine().Memory();
+        return PatchBytes(in_bank, in_index) == PatchBytes(memory, in_index) &&
+               ToneBytes(in_bank, in_index) == ToneBytes(memory, in_index);
+    }
+};
+
+TEST_F(TransferTest, GetPatchesFillsTheWindowAndReportsProgress) {
+    ASSERT_FALSE(SameAsInstrument(*View()->GetSysExData(), 0));
+    Trigger(cmd::GetPatches);
+    EXPECT_TRUE(m_App->IsMidiBusy());
+    ExpectTransferCommandsEnabled(false);
+
+    // Block by block: the status bar counts, the rows show what has arrived.
+    bool sawProgress = false;
+    bool sawPartialBank = false;
+    for (int step = 0; step < 2000 && m_App->IsMidiBusy(); ++step) {
+        m_Loop->Advance(10);
+        if (Status().startsWith(QStringLiteral("Receiving block ")) &&
+            Status().endsWith(QStringLiteral(" of 16"))) {
+            sawProgress = true;
+        }
+        CSysExData* bank = View()->GetSysExData();
+        if (bank->GetPatch(0)->GetName() == "------Patch------" && !SameAsInstrument(*bank, 63)) {
+            sawPartialBank = true;
+            EXPECT_TRUE(Doc()->IsModified()) << "a received block marks the bank modified";
+        }
+    }
+    ASSERT_FALSE(m_App->IsMidiBusy());
+    EXPECT_TRUE(sawProgress);
+    EXPECT_TRUE(sawPartialBank);
+    EXPECT_EQ(Status(), QStringLiteral("Ready"));
+    ExpectTransferCommandsEnabled(true);
+
+    CSysExData* bank = View()->GetSysExData();
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_TRUE(SameAsInstrument(*bank, i)) << i;
+        // Entries that never had a name take the placeholders of received data.
+        EXPECT_EQ(bank->GetPatch(i)->GetName(), "------Patch------");
+        EXPECT_EQ(bank->GetTone(i)->GetName(), "------Tone-------");
+    }
+    EXPECT_TRUE(Doc()->IsModified());
+    EXPECT_TRUE(Frame()->ActiveChildFrame()->isWindowModified());
+    EXPECT_TRUE(m_Prompter.Texts().empty()) << m_Prompter.Texts().front();
+}
+
+TEST_F(TransferTest, GetPatchesFillsTheActiveWindowOnly) {
+    CQuorlinView* first = View();
+    Trigger(cmd::New);
+    CQuorlinView* second = View();
+    ASSERT_NE(first, second);
+    Trigger(cmd::GetPatches);
+    m_Loop->RunUntilIdle();
+    EXPECT_TRUE(SameAsInstrument(*second->GetSysExData(), 5));
+    EXPECT_FALSE(SameAsInstrument(*first->GetSysExData(), 5));
+    EXPECT_EQ(first->GetSysExData()->GetPatch(5)->GetName(), "------Empty------");
+    EXPECT_FALSE(first->GetDocument()->IsModified());
+}
+
+TEST_F(TransferTest, SendPatchesPutsTheBankIntoTheInstrument) {
+    int8_t* bytes = View()->GetSysExData()->GetPatch(2)->GetData();
+    for (int i = 0; i < PATCH_PARAM_COUNT; ++i) {
+        bytes[i] = int8_t(i % 3);
+    }
+    Trigger(cmd::SaveToMks80);
+    EXPECT_TRUE(m_App->IsMidiBusy());
+    bool sawProgress = false;
+    for (int step = 0; step < 2000 && m_App->IsMidiBusy(); ++step) {
+        m_Loop->Advance(10);
+        sawProgress = sawProgress || Status().startsWith(QStringLiteral("Sending block "));
+    }
+    EXPECT_TRUE(sawProgress);
+    auto lock = m_Virtual->Lock();
+    EXPECT_EQ(m_Virtual->Engine().DumpsReceived(), 1);
+    EXPECT_EQ(PatchBytes(m_Virtual->Engine().Memory(), 2), PatchBytes(*View()->GetSysExData(), 2));
+    EXPECT_FALSE(Doc()->IsModified()) << "sending changes nothing in the bank";
+}
+
+TEST_F(TransferTest, ClosingTheWindowDuringAFetchEndsItQuietly) {
+    Trigger(cmd::GetPatches);
+    m_Loop->Advance(m_App->GetPauseTime() * 3);
+    ASSERT_TRUE(m_App->IsMidiBusy());
+    m_Asker.m_SaveChoices.push_back(SaveChoice::Discard);
+    Frame()->ActiveChildFrame()->close();
+    Settle();
+    EXPECT_EQ(m_App->GetMidiManager()->GetCurrentSysExData(), nullptr);
+    EXPECT_EQ(m_App->GetActiveBankView(), nullptr);
+    m_Loop->RunUntilIdle();
+    EXPECT_FALSE(m_App->IsMidiBusy());
+    EXPECT_EQ(Status(), QStringLiteral("Ready"));
+    EXPECT_EQ(Frame()->CurrentMenuId(), 128);
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <type_traits>
 
+#include "AppFixture.h"
 #include "DialogTestSupport.h"
 #include "dialogs/DialogEditPatch.h"
 #include "dialogs/DialogEditTone.h"
@@ -197,6 +198,30 @@ TYPED_TEST(EditNameDialogTest, RenamesOnlyItsOwnKindOfEntry) {
     const bool isPatch = std::is_same_v<TypeParam, PatchKind>;
     EXPECT_EQ(this->m_Bank.GetPatch(30)->GetName(), isPatch ? "Pad" : kEmptyName);
     EXPECT_EQ(this->m_Bank.GetTone(30)->GetName(), isPatch ? kEmptyName : "Pad");
+}
+
+}  // namespace
+
+namespace {
+
+// With an application object the limit is the application's, and the warning names it.
+class EditNameWithAppTest : public AppFixture {};
+
+TEST_F(EditNameWithAppTest, TheLimitIsTheApplications) {
+    MakeAppWithPorts();
+    m_App->m_MaxNameLength = 10;
+    RecordingBankView view;
+    CSysExData bank(&view);
+    CDialogEditTone dialog(&view, &bank, 1);
+    dialog.m_NameEdit->setText("eleven char");
+    QTest::mouseClick(dialog.m_OkButton, Qt::LeftButton);
+    EXPECT_EQ(
+        m_Prompter.Texts(),
+        std::vector<std::string>{"The tone name you entered is larger than the \n10 character "
+                                 "maximum size allowed.\n\nPlease enter a correct tone name."});
+    dialog.m_NameEdit->setText("ten chars!");
+    QTest::mouseClick(dialog.m_OkButton, Qt::LeftButton);
+    EXPECT_EQ(bank.GetTone(1)->GetName(), "ten chars!");
 }
 
 }  // namespace

@@ -24,6 +24,7 @@
 #include "dialogs/DialogEditPatch.h"
 #include "dialogs/DialogEditTone.h"
 #include "dialogs/DialogSetupMIDIPorts.h"
+#include "dialogs/EntryNameText.h"
 #include "midi/MidiManager.h"
 #include "platform/Prompter.h"
 #include "platform/Trace.h"
@@ -100,12 +101,12 @@ void CQuorlinView::DrawRow(QPainter& in_painter, int in_row, int in_y, bool in_s
 
     const bool patchSelected = in_selected && m_SelectedColumn == 0;
     DrawOpaqueText(in_painter, 3 * m_CharWidth, in_y,
-                   QString::fromStdString(bank->GetPatch(in_row)->GetName()),
+                   EntryNameToText(bank->GetPatch(in_row)->GetName()),
                    patchSelected ? highlight : window, patchSelected ? highlightText : kPatchName);
 
     const bool toneSelected = in_selected && m_SelectedColumn == 1;
     DrawOpaqueText(in_painter, 24 * m_CharWidth, in_y,
-                   QString::fromStdString(bank->GetTone(in_row)->GetName()),
+                   EntryNameToText(bank->GetTone(in_row)->GetName()),
                    toneSelected ? highlight : window, toneSelected ? highlightText : kToneName);
 }
 

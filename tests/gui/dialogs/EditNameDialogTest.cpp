@@ -146,6 +146,19 @@ TYPED_TEST(EditNameDialogTest, KeepsBlanksAsTyped) {
     }
 }
 
+TYPED_TEST(EditNameDialogTest, CountsAndStoresOneByteACharacter) {
+    // Thirty accented letters are thirty characters, stored as thirty single bytes.
+    const QString accented(30, QChar(0xF6));
+    typename TypeParam::Dialog dialog(&this->m_View, &this->m_Bank, 2);
+    dialog.m_NameEdit->setText(accented);
+    QTest::mouseClick(dialog.m_OkButton, Qt::LeftButton);
+    EXPECT_TRUE(this->m_Prompter.Texts().empty());
+    EXPECT_EQ(TypeParam::Name(this->m_Bank, 2), std::string(30, '\xF6'));
+    // And such a name opens as it was typed.
+    typename TypeParam::Dialog again(&this->m_View, &this->m_Bank, 2);
+    EXPECT_EQ(again.m_NameEdit->text(), accented);
+}
+
 TYPED_TEST(EditNameDialogTest, OkWithoutChangeStoresTheSameNameAndRepaints) {
     TypeParam::SetName(this->m_Bank, 20, "Strings");
     typename TypeParam::Dialog dialog(&this->m_View, &this->m_Bank, 20);

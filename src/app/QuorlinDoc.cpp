@@ -47,10 +47,15 @@ void CQuorlinDoc::AddView(CQuorlinView* in_ptrView) {
 void CQuorlinDoc::RemoveView(CQuorlinView* in_ptrView) {
     m_Views.erase(std::remove(m_Views.begin(), m_Views.end(), in_ptrView), m_Views.end());
     m_App.ForgetBankView(in_ptrView, m_Views.empty() ? m_ptrSysExData.get() : nullptr);
-    if (m_Views.empty() && !m_Dying) {
-        m_Dying = true;
-        deleteLater();
+    if (m_Views.empty()) {
+        if (!m_Dying) {
+            m_Dying = true;
+            deleteLater();
+        }
+        return;
     }
+    // The remaining windows renumber themselves.
+    Q_EMIT TitleChanged();
 }
 
 void CQuorlinDoc::OnNewDocument() {

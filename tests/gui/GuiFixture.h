@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,11 @@
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
 #include "view/QuorlinView.h"
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& in_text, std::ostream* out_stream) {
+    *out_stream << '"' << in_text.toStdString() << '"';
+}
 
 // Answers the document questions on script; a question nobody expected fails the test.
 class ScriptedAsker : public UserAsker {

@@ -272,7 +272,19 @@ void VirtualMks80::DeliveryThread() {
             break;
         }
         if (!m_Pending.empty() && m_Started && m_Pending.front().dueUs > now) {
-            m_Wake.wait_for(lock, std::chrono::microseconds(m_Pending.front().dueUs - now));
+            // A timed wait overshoots by up to a few hundred microseconds, which would
+            // stretch the simulated wire; the last stretch is spun away instead.
+            constexpr int64_t kSpinUs = 300;
+            const int64_t due = m_Pending.front().dueUs;
+            if (due - now > kSpinUs) {
+                m_Wake.wait_for(lock, std::chrono::microseconds(due - now - kSpinUs));
+            } else {
+                lock.unlock();
+                const int64_t until = std::min(due, now + 50);
+                while (NowUs() < until) {
+                }
+                lock.lock();
+            }
         } else {
             m_Wake.wait(lock);
         }

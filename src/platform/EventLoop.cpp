@@ -1,5 +1,6 @@
 #include "platform/EventLoop.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace platform {
@@ -155,7 +156,19 @@ bool PlainEventLoop::Run(int64_t in_limit_ms) {
             if (m_Timers.NextDue(due) && due < wake) {
                 wake = due;
             }
-            m_Wake.wait_for(lock, std::chrono::microseconds(wake - now));
+            // A timed wait of the OS overshoots by up to a few hundred microseconds,
+            // which the transfer delays would add up; the last stretch before a timer
+            // is due is spun away instead, letting go of the lock for posts meanwhile.
+            constexpr int64_t kSpinUs = 300;
+            if (wake - now > kSpinUs) {
+                m_Wake.wait_for(lock, std::chrono::microseconds(wake - now - kSpinUs));
+            } else {
+                lock.unlock();
+                const int64_t until = std::min(wake, now + 50);
+                while (NowUs() < until) {
+                }
+                lock.lock();
+            }
             continue;
         }
         lock.unlock();

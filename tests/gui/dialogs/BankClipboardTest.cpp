@@ -66,11 +66,11 @@ class BankClipboardTest : public ::testing::Test {
         patch->SetName(in_name);
     }
     static void MakeTone(CSysExData& in_bank, int in_index, const std::string& in_name,
-                         int8_t in_seed) {
+                         int8_t in_first) {
         CToneData* tone = in_bank.GetTone(in_index);
         int8_t bytes[TONE_PARAM_COUNT];
         for (int i = 0; i < TONE_PARAM_COUNT; ++i) {
-            bytes[i] = static_cast<int8_t>(in_seed + i);
+            bytes[i] = static_cast<int8_t>(in_first + i);
         }
         tone->SetData(bytes);
         tone->SetName(in_name);

@@ -115,6 +115,25 @@ void TraceEvent(MidiInEvent in_event) {
     }
 }
 
+void TraceFlags(uint32_t in_flags) {
+    switch (in_flags) {
+        case MHDR_DONE:
+            QUORLIN_TRACE("MHDR_DONE: Message Done");
+            break;
+        case MHDR_PREPARED:
+            QUORLIN_TRACE("MHDR_PREPARED");
+            break;
+        case MHDR_INQUEUE:
+            QUORLIN_TRACE("MHDR_INQUEUE");
+            break;
+        case MHDR_ISSTRM:
+            QUORLIN_TRACE("MHDR_ISSTRM");
+            break;
+        default:
+            break;
+    }
+}
+
 }  // namespace
 
 // The setup dialog's test of two devices, apart from the link's own ports.
@@ -445,6 +464,10 @@ void CMidiManager::StartTransfer(TransferKind in_kind) {
     if (m_TransferRunning) {
         return;  // the transfer commands are disabled meanwhile
     }
+    if (m_CurrentSysExData.PeekCurrentSysExData() == nullptr) {
+        QUORLIN_TRACE("\nno current bank: the transfer does not start");
+        return;
+    }
     m_Mode = in_kind == TransferKind::Receive ? 1 : 0;
     m_ptrCallbackData->m_Mode = m_Mode;
     CloseMidiPorts();
@@ -510,7 +533,9 @@ void CMidiManager::SendNextBlock() {
         SendDataBlock();
     }
     ++m_BlockCounter;
-    m_Host.TransferProgress(TransferKind::Send, std::min(m_BlockCounter, kEndOfData));
+    if (m_BlockCounter <= kEndOfData) {
+        m_Host.TransferProgress(TransferKind::Send, m_BlockCounter);
+    }
 }
 
 void CMidiManager::ReArmInput() {
@@ -616,6 +641,7 @@ MidiInCallback CMidiManager::MakeCallback(uint64_t in_generation) {
                     std::min<size_t>(in_header->bytesRecorded, in_header->data.size());
                 arrival.bytes.assign(in_header->data.begin(),
                                      in_header->data.begin() + static_cast<std::ptrdiff_t>(count));
+                arrival.flags = in_header->flags;
             }
             loop->Post([alive, arrival = std::move(arrival)]() mutable {
                 if (auto self = alive.lock()) {
@@ -701,6 +727,7 @@ void CMidiManager::HandleArrival(const Arrival& in_arrival) {
         return;
     }
     if (mode == 1) {
+        TraceFlags(in_arrival.flags);
         const bool end = m_BlockCounter == kEndOfData;
         StoreReceivedBlock(in_arrival.bytes);
         AcknowledgeBlock();

@@ -118,6 +118,7 @@ class CMidiManager {
         MidiInEvent event = MidiInEvent::Data;
         std::vector<uint8_t> bytes;  // a long message's bytes
         uint32_t param1 = 0;         // a short message
+        uint32_t flags = 0;          // the buffer's flags as it came back
         uint64_t generation = 0;     // which opening of the input port it came through
     };
     struct Probe;

@@ -151,7 +151,8 @@ TEST_F(LinkTest, SendAnnouncesThenSendsEachBlockOnEachAnswerAndEndsOnTheEighteen
     EXPECT_EQ(service.Calls(), (Calls{"midiInUnprepareHeader", "midiOutUnprepareHeader"}));
     EXPECT_EQ(host.ended, (std::vector<std::pair<TransferKind, TransferOutcome>>{
                               {TransferKind::Send, TransferOutcome::Completed}}));
-    EXPECT_EQ(host.progress.back(), 16);
+    EXPECT_EQ(host.progress,
+              (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
     // No input buffer is left queued: a further message is not delivered.
     EXPECT_EQ(service.QueuedBuffers(), 0);
     EXPECT_FALSE(service.InjectLongData(ShortMessage(HS_ACK)));
@@ -452,6 +453,15 @@ TEST_F(LinkTest, NewFetchStartsFromBlockZeroAfterAFinishedOne) {
     }
     EXPECT_EQ(host.ended.size(), 2u);
     EXPECT_TRUE(SameEntries(bank, source));
+}
+
+TEST_F(LinkTest, NoTransferStartsWithoutACurrentBank) {
+    link->ForgetSysExData(&bank);
+    link->GetPatches();
+    link->SendPatches();
+    EXPECT_TRUE(service.Calls().empty());
+    EXPECT_EQ(host.setCount, 0);
+    EXPECT_FALSE(link->IsTransferRunning());
 }
 
 TEST_F(LinkTest, TransferStartIsIgnoredWhileOneRuns) {

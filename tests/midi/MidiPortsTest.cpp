@@ -274,6 +274,8 @@ TEST_F(LinkDeathTest, BufferFailuresNameTheOperationAndTheReason) {
          add + "\n\nThe buffer pointed to by lpMidiInHdr has not been prepared.\n"},
         {"midiInAddBuffer", MIDIERR_STILLPLAYING,
          add + "\n\nThe buffer pointed to by lpMidiInHdr is still in the queue.\n"},
+        {"midiOutPrepareHeader", MMSYSERR_INVALHANDLE,
+         out + "\n\nThe specified device handle is invalid.\n"},
         {"midiOutPrepareHeader", MMSYSERR_NOMEM,
          out + "\n\nThe system is unable to allocate or lock memory.\n"},
         {"midiOutPrepareHeader", MMSYSERR_INVALPARAM,

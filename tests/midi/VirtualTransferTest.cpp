@@ -188,10 +188,10 @@ TEST_F(VirtualTransfer, ActiveSensingCostsADelayEachAndNothingElse) {
     EXPECT_TRUE(SameEntries(bank, instrument->Engine().Memory()));
 }
 
-TEST_F(VirtualTransfer, InstrumentThatMustBeRejectedWhenTheChecksumIsWrong) {
+TEST_F(VirtualTransfer, ByteTheWireCannotCarryIsAnsweredWithAnError) {
     Start({});
     link->SendPatches();
-    // A bank byte of 128 and more cannot travel: the instrument finds the sum wrong.
+    // A bank byte of 80H or more cannot travel inside the message: the instrument refuses it.
     bank.GetTone(4)->GetData()[0] = static_cast<int8_t>(0x80);
     RunToEnd();
     EXPECT_EQ(host.ended.back().second, TransferOutcome::Refused);

@@ -322,6 +322,13 @@ void CMidiManager::CreateSysExBuffers() {
     MidiHdr& header = m_PortData.m_MidiInHdr;
     FreshBuffer(header, m_PortData.m_BufferSize);
     MMRESULT result = m_Service.InPrepareHeader(m_PortData.m_hMidiIn, header);
+    if (result != MMSYSERR_NOERROR && m_InPortOpen == 0) {
+        // The input did not open ("Cannot Open Midi In Port" said so) and the devices
+        // are released on close, so there is no device to attach the buffer to. That
+        // is no reason to end the program: the transfer's time-out ends it instead.
+        QUORLIN_TRACE("\nno input port for the SYSEX input buffer");
+        return;
+    }
     if (result != MMSYSERR_NOERROR) {
         platform::InternalError(
             "Internal Program Error: Inside CMidiManager::CreateSysExBuffers.\nCould Not Create "
@@ -329,6 +336,10 @@ void CMidiManager::CreateSysExBuffers() {
             PrepareReason(result));
     }
     result = m_Service.InAddBuffer(m_PortData.m_hMidiIn, header);
+    if (result != MMSYSERR_NOERROR && m_InPortOpen == 0) {
+        QUORLIN_TRACE("\nno input port for the SYSEX input buffer");
+        return;
+    }
     if (result != MMSYSERR_NOERROR) {
         platform::InternalError(
             "Internal Program Error: Inside CMidiManager::CreateSysExBuffers.\nCould Not attach "

@@ -97,6 +97,22 @@ TEST_F(LinkTest, FailedInputOpenIsReportedAndTheSequenceGoesOn) {
               (Calls{"midiInOpen(0)", "midiInStart", "midiInPrepareHeader", "midiInAddBuffer"}));
 }
 
+TEST_F(LinkTest, InputThatWouldNotOpenEndsInTheTimeOutNotInAnInternalError) {
+    // The released handle of the last open is refused, as a real service refuses it.
+    link->GetPatches();
+    service.Fail("midiInOpen", MMSYSERR_ALLOCATED);
+    service.Fail("midiInPrepareHeader", MMSYSERR_INVALHANDLE);
+    link->ForgetSysExData(&bank);
+    link->SetCurrentSysExData(&bank);
+    link->GetPatches();
+    EXPECT_EQ(prompter.Texts(), std::vector<std::string>{"Cannot Open Midi In Port"});
+    EXPECT_TRUE(host.busy);
+    Wait(100 + CMidiManager::kAnswerTimeoutMs);
+    EXPECT_FALSE(host.busy);
+    EXPECT_EQ(prompter.Texts().size(), 2u);
+    EXPECT_EQ(host.ended.back().second, TransferOutcome::NoAnswer);
+}
+
 TEST_F(LinkTest, OpeningTheInputWritesTheDelayAndModeForTheHandling) {
     host.pause = 250;
     link->GetPatches();

@@ -40,6 +40,8 @@ class ProgramMidiService : public CombinedMidiService {
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The icons live in the program's library; its resources must be registered by hand.
+    Q_INIT_RESOURCE(quorlin);
     QApplication::setApplicationName(QStringLiteral("Quorlin"));
     QApplication::setOrganizationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(QStringLiteral("0.9"));

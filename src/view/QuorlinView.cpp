@@ -233,6 +233,16 @@ void CQuorlinView::OnEditPaste() {
 }
 
 void CQuorlinView::OnRename() {
+    CSysExData* bank = GetSysExData();
+    const auto currentName = [&]() {
+        const bool tone = m_SelectedColumn != 0;
+        if (m_SelectedRow < 0 || m_SelectedRow >= BANK_SIZE) {
+            return std::string();
+        }
+        return tone ? bank->GetTone(m_SelectedRow)->GetName()
+                    : bank->GetPatch(m_SelectedRow)->GetName();
+    };
+    const std::string before = currentName();
     int result = QDialog::Rejected;
     if (m_SelectedColumn == 0) {
         CDialogEditPatch dialog(m_ptrDoc, GetSysExData(), m_SelectedRow, this);
@@ -241,7 +251,8 @@ void CQuorlinView::OnRename() {
         CDialogEditTone dialog(m_ptrDoc, GetSysExData(), m_SelectedRow, this);
         result = dialog.exec();
     }
-    if (result == QDialog::Accepted) {
+    // OK with the name as it was changes nothing worth saving.
+    if (result == QDialog::Accepted && currentName() != before) {
         m_ptrDoc->SetModifiedFlag();
     }
 }

@@ -5,8 +5,15 @@
 #include <QMenu>
 #include <sstream>
 
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
 #include "GuiFixture.h"
 #include "bank/Archive.h"
+#include "dialogs/DialogEditPatch.h"
 #include "midi/MidiManager.h"
 
 namespace {
@@ -199,6 +206,55 @@ TEST_F(DocumentTest, EditsMarkTheBankAndClosingAsksToSave) {
     Settle();
     EXPECT_EQ(WindowCount(), 0u);
     EXPECT_FALSE(ReadAll(TempPath(QStringLiteral("imported.m80"))).isEmpty());
+}
+
+// Answers the next modal name dialog with in_name (or leaves it as it is).
+void AnswerNameDialog(const QString& in_name, bool* out_seen) {
+    QTimer::singleShot(0, [in_name, out_seen]() {
+        auto* dialog = qobject_cast<CDialogEditPatch*>(QApplication::activeModalWidget());
+        *out_seen = dialog != nullptr;
+        if (!dialog) {
+            return;
+        }
+        if (!in_name.isNull()) {
+            dialog->m_NameEdit->setText(in_name);
+        }
+        dialog->m_OkButton->click();
+    });
+}
+
+TEST_F(DocumentTest, RenameMarksTheBankOnlyWhenTheNameChanged) {
+    Frame()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame()));
+    bool seen = false;
+    AnswerNameDialog(QString(), &seen);
+    QTest::keyClick(View()->viewport(), Qt::Key_Return);
+    EXPECT_TRUE(seen) << "Return opens the name dialog";
+    EXPECT_FALSE(Doc()->IsModified());
+
+    AnswerNameDialog(QStringLiteral("Lead"), &seen);
+    Trigger(cmd::Rename);
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(View()->GetSysExData()->GetPatch(0)->GetName(), "Lead");
+    EXPECT_TRUE(Doc()->IsModified());
+}
+
+TEST_F(DocumentTest, PasteIntoAnotherBankMarksIt) {
+    View()->SelectCell(2, 0);
+    View()->GetSysExData()->GetPatch(2)->SetName("Copied Patch");
+    Trigger(cmd::Copy);
+    Trigger(cmd::New);
+    View()->SelectCell(6, 0);
+    // A pasted patch asks which tones its own replace: take the proposal.
+    QTimer::singleShot(0, []() {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->accept();
+        }
+    });
+    Trigger(cmd::Paste);
+    EXPECT_EQ(View()->GetSysExData()->GetPatch(6)->GetName(), "Copied Patch");
+    EXPECT_TRUE(Doc()->IsModified());
+    EXPECT_EQ(Doc()->GetTitle(), QStringLiteral("MKS80v2"));
 }
 
 TEST_F(DocumentTest, SaveThatFailsWhileClosingKeepsTheWindow) {

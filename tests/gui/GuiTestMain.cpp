@@ -11,5 +11,6 @@ int main(int argc, char** argv) {
     // Death tests start the program again rather than fork a process with Qt's threads.
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     QApplication application(argc, argv);
+    Q_INIT_RESOURCE(quorlin);
     return RUN_ALL_TESTS();
 }

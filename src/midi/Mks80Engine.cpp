@@ -23,7 +23,7 @@ const char* const kToneWords[8] = {"Saw Brass", "Soft Pad", "Sync Lead", "Deep B
 // A fixed sequence of varied 7-bit values, the same on every machine.
 class DemoBytes {
   public:
-    explicit DemoBytes(uint32_t in_seed) : m_State(in_seed * 2654435761u + 12345u) {}
+    explicit DemoBytes(uint32_t in_start) : m_State(in_start * 2654435761u + 12345u) {}
     int8_t Next() {
         m_State = m_State * 1103515245u + 12345u;
         return static_cast<int8_t>((m_State >> 16) & 0x7F);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -31,10 +32,9 @@ Bytes Block(CSysExData& bank, int block, uint8_t device = 0) {
 class TempDir {
   public:
     TempDir() {
-        path =
-            std::filesystem::temp_directory_path() /
-            ("quorlin-engine-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        path = std::filesystem::temp_directory_path() /
+               ("quorlin-engine-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(path);
     }
     ~TempDir() { std::filesystem::remove_all(path); }

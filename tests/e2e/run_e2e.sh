@@ -140,12 +140,22 @@ find_ports() {
     [ -n "$in_id" ] && [ -n "$out_id" ]
 }
 
+# quorlin-cli's exit code for a transfer that failed or arrived damaged.
+transfer_failed=3
+
 cli_get() {
     timeout 60 "$cli" get --in "$in_id" --out "$out_id" --delay 5 -o "$1" 2>"$work/cli.log"
 }
 
 cli_send() {
     timeout 60 "$cli" send "$1" --in "$in_id" --out "$out_id" --delay 5 2>"$work/cli.log"
+}
+
+# Runs a command that must fail as a transfer does; true when it did.
+fails_as_transfer() {
+    "$@"
+    local code=$?
+    [ "$code" -eq "$transfer_failed" ] || { echo "e2e: exit code $code, not $transfer_failed"; return 1; }
 }
 
 # The parameter bytes of a bank as a recorded dump: names never travel to the
@@ -191,10 +201,12 @@ stop_sim
 protected="$work/protected-memory.m80"
 if start_sim "$protected" --reject && find_ports; then
     cp "$protected" "$work/protected-before.m80"
-    if cli_send "$work/B.m80"; then
+    if ! fails_as_transfer cli_send "$work/B.m80"; then
         fail "a rejected send exits non-zero"
+    elif ! grep -q "memory protect" "$work/cli.log"; then
+        fail "a rejected send names the memory protect"
     elif cmp -s "$protected" "$work/protected-before.m80"; then
-        pass "a rejected send exits non-zero"
+        pass "a rejected send exits non-zero and leaves the memory alone"
     else
         fail "a rejected send leaves the memory alone"
     fi
@@ -205,13 +217,27 @@ stop_sim
 
 # 5. A block with a wrong checksum: the fetch reports damage.
 if start_sim "$work/corrupt-memory.m80" --corrupt-block 5 && find_ports; then
-    if cli_get "$work/D.m80"; then
-        fail "a fetch with a corrupt block exits non-zero"
+    # Block 5 carries entries 35 to 38.
+    if fails_as_transfer cli_get "$work/D.m80" && grep -q "35" "$work/cli.log"; then
+        pass "a fetch with a corrupt block exits non-zero and names its entries"
     else
-        pass "a fetch with a corrupt block exits non-zero"
+        fail "a fetch with a corrupt block exits non-zero and names its entries"
     fi
 else
     fail "mks80-sim --corrupt-block did not come up"
+fi
+stop_sim
+
+# 6. An instrument that never answers: the fetch gives up after its time-out.
+if start_sim "$work/silent-memory.m80" --silent && find_ports; then
+    started=$SECONDS
+    if fails_as_transfer cli_get "$work/E.m80" && [ $((SECONDS - started)) -lt 15 ]; then
+        pass "a fetch from a silent instrument gives up"
+    else
+        fail "a fetch from a silent instrument gives up"
+    fi
+else
+    fail "mks80-sim --silent did not come up"
 fi
 stop_sim
 

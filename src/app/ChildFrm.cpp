@@ -16,7 +16,11 @@ CChildFrame::CChildFrame(CQuorlinDoc& in_doc, QWidget* in_parent)
     connect(m_ptrDoc, &CQuorlinDoc::TitleChanged, this, [this]() { UpdateTitle(); });
 }
 
-CChildFrame::~CChildFrame() = default;
+CChildFrame::~CChildFrame() {
+    // The view goes after this frame's own part; the document's news must not reach
+    // a frame half gone.
+    disconnect(m_ptrDoc, nullptr, this, nullptr);
+}
 
 void CChildFrame::UpdateTitle() {
     QString title = m_ptrDoc->GetTitle();

@@ -568,6 +568,9 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* in_window) {
 }
 
 void CMainFrame::UpdateFrameTitle() {
+    if (m_Destroying) {
+        return;
+    }
     CChildFrame* frame = ActiveChildFrame();
     if (!frame || m_OpenWindows == 0) {
         setWindowTitle(QStringLiteral("Quorlin"));

@@ -328,9 +328,16 @@ void CQuorlinView::OnOpenSysexData() {
 
 void CQuorlinView::OnHelpContents() {
     CQuorlinApp* app = QuorlinApp();
-    if (app && app->GetShell()) {
-        app->GetShell()->OpenUrl(webpages::HelpPageUrl().toStdString());
+    if (!app || !app->GetShell()) {
+        return;
     }
+    const QString guide = webpages::HelpPageUrl();
+    if (guide.isEmpty()) {
+        (void)platform::GetPrompter().Message(
+            "The user guide was not found beside the program; it may not have been installed.");
+        return;
+    }
+    app->GetShell()->OpenUrl(guide.toStdString());
 }
 
 void CQuorlinView::OnDisconnect() {

@@ -38,12 +38,20 @@ passed=0
 failed=0
 failures=()
 
+# Stops mks80-sim; false when it did not end cleanly (it saves its memory on the way out).
 stop_sim() {
+    local code=0
     if [ -n "$sim_pid" ]; then
         kill -TERM "$sim_pid" 2>/dev/null
         wait "$sim_pid" 2>/dev/null
+        code=$?
         sim_pid=""
     fi
+    return "$code"
+}
+
+stop_sim_checked() {
+    stop_sim || fail "mks80-sim $1 did not end cleanly"
 }
 
 cleanup() {
@@ -195,7 +203,7 @@ if dump_of "$memory" "$work/memory-after-send.syx" &&
 else
     fail "the instrument's memory holds the bank sent"
 fi
-stop_sim
+stop_sim_checked ""
 
 # 4. A memory-protected instrument rejects the send: a failure, and its memory stays.
 protected="$work/protected-memory.m80"
@@ -213,7 +221,7 @@ if start_sim "$protected" --reject && find_ports; then
 else
     fail "mks80-sim --reject did not come up"
 fi
-stop_sim
+stop_sim_checked --reject
 
 # 5. A block with a wrong checksum: the fetch reports damage.
 if start_sim "$work/corrupt-memory.m80" --corrupt-block 5 && find_ports; then
@@ -226,7 +234,7 @@ if start_sim "$work/corrupt-memory.m80" --corrupt-block 5 && find_ports; then
 else
     fail "mks80-sim --corrupt-block did not come up"
 fi
-stop_sim
+stop_sim_checked --corrupt-block
 
 # 6. An instrument that never answers: the fetch gives up after its time-out.
 if start_sim "$work/silent-memory.m80" --silent && find_ports; then
@@ -239,6 +247,6 @@ if start_sim "$work/silent-memory.m80" --silent && find_ports; then
 else
     fail "mks80-sim --silent did not come up"
 fi
-stop_sim
+stop_sim_checked --silent
 
 finish

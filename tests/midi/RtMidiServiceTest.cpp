@@ -187,8 +187,9 @@ class RtMidiServiceOverJack : public testing::Test {
         EXPECT_EQ(m_Service->InOpen(handle, static_cast<unsigned>(id), in_recorder.Callback()),
                   MMSYSERR_NOERROR);
         EXPECT_EQ(m_Service->InStart(handle), MMSYSERR_NOERROR);
-        // The server makes the connection between two of its cycles.
-        std::this_thread::sleep_for(100ms);
+        // The server makes the connection between two of its cycles; leave
+        // room for a loaded machine.
+        std::this_thread::sleep_for(200ms);
         return handle;
     }
     void Send(const Bytes& in_message) {

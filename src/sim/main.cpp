@@ -204,13 +204,14 @@ bool SendAnswer(RtMidiService& in_service, MidiHandle in_out,
 }
 
 int Run(const Settings& in_settings) {
-    Mks80Engine engine(in_settings.options, in_settings.memoryPath);
     RtMidiService service(in_settings.api, "mks80-sim");
     if (service.ApiNames().empty()) {
         std::fprintf(stderr, "mks80-sim: no MIDI API started%s\n",
                      in_settings.api == "jack" ? " (is the JACK server running?)" : "");
         return 1;
     }
+    // Made only once there are ports to serve: a first start makes its memory file.
+    Mks80Engine engine(in_settings.options, in_settings.memoryPath);
     Inbox inbox;
     MidiHandle in = kNoMidiHandle;
     MidiHandle out = kNoMidiHandle;

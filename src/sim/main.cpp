@@ -204,6 +204,10 @@ bool SendAnswer(RtMidiService& in_service, MidiHandle in_out,
 }
 
 int Run(const Settings& in_settings) {
+    // The inbox and the buffers outlive the service, whose input may use them
+    // until its ports are closed.
+    Inbox inbox;
+    std::vector<std::unique_ptr<MidiHdr>> buffers;
     RtMidiService service(in_settings.api, "mks80-sim");
     if (service.ApiNames().empty()) {
         std::fprintf(stderr, "mks80-sim: no MIDI API started%s\n",
@@ -212,7 +216,6 @@ int Run(const Settings& in_settings) {
     }
     // Made only once there are ports to serve: a first start makes its memory file.
     Mks80Engine engine(in_settings.options, in_settings.memoryPath);
-    Inbox inbox;
     MidiHandle in = kNoMidiHandle;
     MidiHandle out = kNoMidiHandle;
     MMRESULT result = service.InOpenVirtual(
@@ -233,7 +236,6 @@ int Run(const Settings& in_settings) {
     if (result == MMSYSERR_NOERROR) {
         result = service.InStart(in);
     }
-    std::vector<std::unique_ptr<MidiHdr>> buffers;
     for (size_t i = 0; i < kBufferCount && result == MMSYSERR_NOERROR; ++i) {
         buffers.push_back(std::make_unique<MidiHdr>());
         buffers.back()->data.assign(kBufferSize, 0);

@@ -283,10 +283,12 @@ TEST(VirtualMks80Service, NoCallbackRunsOnceTheInputIsClosed) {
     std::atomic<int> calls{0};
     std::atomic<bool> closed{false};
     std::atomic<bool> lateCall{false};
+    std::atomic<bool> started{false};
     MidiHandle in = kNoMidiHandle;
     MidiHandle out = kNoMidiHandle;
     ASSERT_EQ(instrument.InOpen(in, 0,
                                 [&](MidiHandle, MidiInEvent, MidiHdr*, uint32_t, uint32_t) {
+                                    started = true;
                                     if (closed) {
                                         lateCall = true;
                                     }
@@ -305,7 +307,12 @@ TEST(VirtualMks80Service, NoCallbackRunsOnceTheInputIsClosed) {
     message.bufferLength = 13;
     instrument.OutPrepareHeader(out, message);
     ASSERT_EQ(instrument.OutLongMsg(out, message), MMSYSERR_NOERROR);
-    std::this_thread::sleep_for(std::chrono::milliseconds(3));  // mid-callback
+    // Close while the callback is running: wait until it has begun, however slow the
+    // machine (a fixed sleep lost that race under the sanitizers).
+    for (int i = 0; i < 2000 && !started; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(started);
     instrument.InClose(in);
     closed = true;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));

@@ -10,11 +10,13 @@
 #include "bank/BankFiles.h"
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
+#include "cli/CliSupport.h"
 #include "midi/CombinedMidiService.h"
 #include "midi/MidiHost.h"
 #include "midi/MidiManager.h"
 #include "midi/Mks80Engine.h"
 #include "midi/VirtualMks80.h"
+#include "platform/CommandLine.h"
 #include "platform/EventLoop.h"
 
 #if defined(QUORLIN_HAVE_RTMIDI) && __has_include("midi/RtMidiService.h")
@@ -26,34 +28,6 @@ namespace {
 
 constexpr int kDefaultDelayMs = 300;
 constexpr int kMaxDelayMs = 60000;
-
-int Fail(int in_code, const std::string& in_message) {
-    std::fprintf(stderr, "quorlin-cli: %s\n", in_message.c_str());
-    return in_code;
-}
-
-int UsageError(const std::string& in_message) {
-    return Fail(kExitUsage, in_message + " (see quorlin-cli --help)");
-}
-
-// A whole decimal number in in_min..in_max, or false.
-bool ParseNumber(const std::string& in_text, int in_min, int in_max, int& out_value) {
-    if (in_text.empty() || in_text.size() > 9) {
-        return false;
-    }
-    long value = 0;
-    for (char c : in_text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-        value = value * 10 + (c - '0');
-    }
-    if (value < in_min || value > in_max) {
-        return false;
-    }
-    out_value = static_cast<int>(value);
-    return true;
-}
 
 struct TransferArgs {
     int in = -1;
@@ -75,18 +49,18 @@ int ParseTransferArgs(const std::vector<std::string>& in_args, bool in_wantOutpu
         const std::string value = hasValue ? in_args[i + 1] : "";
         if (arg == "--in" || arg == "--out") {
             int id = 0;
-            if (!hasValue || !ParseNumber(value, 0, 999999, id)) {
+            if (!hasValue || !platform::ParseWholeNumber(value, 0, 999999, id)) {
                 return UsageError(arg + " needs a device id from quorlin-cli ports");
             }
             (arg == "--in" ? out_args.in : out_args.out) = id;
             ++i;
         } else if (arg == "--channel") {
-            if (!hasValue || !ParseNumber(value, 1, 16, out_args.channel)) {
+            if (!hasValue || !platform::ParseWholeNumber(value, 1, 16, out_args.channel)) {
                 return UsageError("--channel needs a MIDI channel from 1 to 16");
             }
             ++i;
         } else if (arg == "--delay") {
-            if (!hasValue || !ParseNumber(value, 0, kMaxDelayMs, out_args.delay)) {
+            if (!hasValue || !platform::ParseWholeNumber(value, 0, kMaxDelayMs, out_args.delay)) {
                 return UsageError("--delay needs milliseconds from 0 to " +
                                   std::to_string(kMaxDelayMs));
             }

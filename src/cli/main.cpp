@@ -8,8 +8,10 @@
 #include "bank/SelectionData.h"
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
+#include "cli/CliSupport.h"
 #include "cli/TransferCommands.h"
 #include "midi/DumpFile.h"
+#include "platform/CommandLine.h"
 
 namespace {
 
@@ -40,15 +42,6 @@ const char* const kHelp =
     "  3  a transfer with the MKS-80 failed or arrived damaged\n"
     "  4  the output file could not be written\n";
 
-int Fail(int in_code, const std::string& in_message) {
-    std::fprintf(stderr, "quorlin-cli: %s\n", in_message.c_str());
-    return in_code;
-}
-
-int UsageError(const std::string& in_message) {
-    return Fail(kExitUsage, in_message + " (see quorlin-cli --help)");
-}
-
 // Reads FILE into in_bank, or returns the exit code of the failure after saying why.
 int ReadInput(const std::string& in_path, CSysExData& in_bank) {
     switch (ReadBankOrDump(in_path, in_bank)) {
@@ -73,24 +66,6 @@ bool EndsWith(const std::string& in_text, const std::string& in_suffix) {
         }
     }
     return tail == in_suffix;
-}
-
-// A whole decimal number in in_min..in_max, or false.
-bool ParseNumber(const std::string& in_text, int in_min, int in_max, int& out_value) {
-    if (in_text.empty() || in_text.size() > 9) {
-        return false;
-    }
-    for (char c : in_text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-    }
-    const int value = std::atoi(in_text.c_str());
-    if (value < in_min || value > in_max) {
-        return false;
-    }
-    out_value = value;
-    return true;
 }
 
 int CommandNew(const std::vector<std::string>& in_args) {
@@ -153,7 +128,8 @@ int CommandConvert(const std::vector<std::string>& in_args) {
     int channel = 1;
     for (size_t i = 0; i < in_args.size(); ++i) {
         if (in_args[i] == "--channel") {
-            if (i + 1 >= in_args.size() || !ParseNumber(in_args[i + 1], 1, 16, channel)) {
+            if (i + 1 >= in_args.size() ||
+                !platform::ParseWholeNumber(in_args[i + 1], 1, 16, channel)) {
                 return UsageError("--channel wants a MIDI channel from 1 to 16");
             }
             ++i;

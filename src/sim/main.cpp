@@ -15,6 +15,7 @@
 
 #include "midi/Mks80Engine.h"
 #include "midi/RtMidiService.h"
+#include "platform/CommandLine.h"
 
 namespace {
 
@@ -58,23 +59,6 @@ struct Settings {
     Mks80Options options;
 };
 
-bool ParseNumber(const std::string& in_text, int in_min, int in_max, int& out_value) {
-    if (in_text.empty() || in_text.size() > 9) {
-        return false;
-    }
-    for (char c : in_text) {
-        if (c < '0' || c > '9') {
-            return false;
-        }
-    }
-    const int value = std::atoi(in_text.c_str());
-    if (value < in_min || value > in_max) {
-        return false;
-    }
-    out_value = value;
-    return true;
-}
-
 // Fills out_settings from the command line; returns -1 to go on, else the exit code.
 int Parse(const std::vector<std::string>& in_args, Settings& out_settings) {
     out_settings.memoryPath = Mks80Engine::DefaultMemoryPath();
@@ -83,7 +67,7 @@ int Parse(const std::vector<std::string>& in_args, Settings& out_settings) {
         const bool hasValue = i + 1 < in_args.size();
         const std::string value = hasValue ? in_args[i + 1] : std::string();
         auto number = [&](int in_min, int in_max, int& out_value, const char* in_what) {
-            if (!hasValue || !ParseNumber(value, in_min, in_max, out_value)) {
+            if (!hasValue || !platform::ParseWholeNumber(value, in_min, in_max, out_value)) {
                 std::fprintf(stderr, "mks80-sim: %s wants %s\n", arg.c_str(), in_what);
                 return false;
             }

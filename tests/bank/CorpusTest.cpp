@@ -32,6 +32,17 @@ std::string Stem(const std::string& in_path) {
     return fs::path(in_path).stem().string();
 }
 
+// A test name from a file name: letters and digits kept, anything else an underscore.
+std::string TestName(const testing::TestParamInfo<std::string>& in_info) {
+    std::string name = Stem(in_info.param);
+    for (char& c : name) {
+        if (!isalnum(static_cast<unsigned char>(c))) {
+            c = '_';
+        }
+    }
+    return name;
+}
+
 class BankCorpus : public testing::TestWithParam<std::string> {};
 
 TEST_P(BankCorpus, LoadsOrIsRefusedAsItsNameSays) {
@@ -47,16 +58,7 @@ TEST_P(BankCorpus, LoadsOrIsRefusedAsItsNameSays) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, BankCorpus, testing::ValuesIn(FilesIn("banks")),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = Stem(info.param);
-                             for (char& c : name) {
-                                 if (!isalnum(static_cast<unsigned char>(c))) {
-                                     c = '_';
-                                 }
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Files, BankCorpus, testing::ValuesIn(FilesIn("banks")), TestName);
 
 class DumpCorpus : public testing::TestWithParam<std::string> {};
 
@@ -78,16 +80,7 @@ TEST_P(DumpCorpus, ImportTakesTheBlocksItsNameSays) {
               expected > 0 ? ReadResult::Ok : ReadResult::NotABank);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, DumpCorpus, testing::ValuesIn(FilesIn("dumps")),
-                         [](const testing::TestParamInfo<std::string>& info) {
-                             std::string name = Stem(info.param);
-                             for (char& c : name) {
-                                 if (!isalnum(static_cast<unsigned char>(c))) {
-                                     c = '_';
-                                 }
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Files, DumpCorpus, testing::ValuesIn(FilesIn("dumps")), TestName);
 
 TEST(BankFiles, AFailedWriteLeavesTheOldFileAndNoPartialFile) {
     const fs::path dir =

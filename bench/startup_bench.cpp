@@ -21,18 +21,13 @@
 #include <string>
 #include <vector>
 
+#include "app/ProgramMidiService.h"
 #include "app/Quorlin.h"
 #include "app/RecentFileStore.h"
-#include "midi/CombinedMidiService.h"
-#include "midi/VirtualMks80.h"
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/QtEventLoop.h"
 #include "view/QuorlinView.h"
-#if defined(QUORLIN_HAVE_RTMIDI) && __has_include("midi/RtMidiService.h")
-#include "midi/RtMidiService.h"
-#define BENCH_WITH_RTMIDI 1
-#endif
 
 namespace {
 
@@ -71,26 +66,8 @@ class FirstPaint : public QObject {
     Clock::time_point m_Start;
 };
 
-class OwningCombinedService : public CombinedMidiService {
-  public:
-    explicit OwningCombinedService(std::vector<std::unique_ptr<MidiService>> in_parts)
-        : CombinedMidiService(Pointers(in_parts)), m_Parts(std::move(in_parts)) {}
-
-  private:
-    static std::vector<MidiService*> Pointers(
-        const std::vector<std::unique_ptr<MidiService>>& in_parts) {
-        std::vector<MidiService*> pointers;
-        for (const auto& part : in_parts) {
-            pointers.push_back(part.get());
-        }
-        return pointers;
-    }
-    std::vector<std::unique_ptr<MidiService>> m_Parts;
-};
-
 int RunChild(bool in_quorlin, Clock::time_point in_start, int argc, char** argv) {
     QApplication application(argc, argv);
-    Q_INIT_RESOURCE(quorlin);
     FirstPaint watcher(in_start);
     application.installEventFilter(&watcher);
 
@@ -101,16 +78,11 @@ int RunChild(bool in_quorlin, Clock::time_point in_start, int argc, char** argv)
         watcher.m_IsBankWindow = [](QObject* in_object) {
             return in_object->parent() && qobject_cast<CQuorlinView*>(in_object->parent());
         };
-        // As the program starts, with settings and recent files kept in memory so the
-        // benchmark leaves the user's own alone.
-        std::vector<std::unique_ptr<MidiService>> parts;
-#ifdef BENCH_WITH_RTMIDI
-        parts.push_back(std::make_unique<RtMidiService>());
-#endif
-        parts.push_back(std::make_unique<VirtualMks80>(Mks80Options{}, std::string()));
+        // As the program starts, with settings, recent files and the virtual instrument's
+        // memory kept in memory so the benchmark leaves the user's own alone.
         AppServices services;
         services.settings = std::make_unique<platform::MemorySettingsStore>();
-        services.midi = std::make_unique<OwningCombinedService>(std::move(parts));
+        services.midi = MakeProgramMidiService(std::string());
         services.loop = std::make_unique<platform::QtEventLoop>();
         services.prompter = &prompter;
         services.recentFiles = std::make_unique<MemoryRecentFileStore>();
@@ -130,6 +102,8 @@ int RunChild(bool in_quorlin, Clock::time_point in_start, int argc, char** argv)
         contents->setObjectName(QStringLiteral("bankwindow"));
         contents->setAutoFillBackground(true);
         QMdiSubWindow* sub = area->addSubWindow(contents);
+        // A titled window, as every document window is: text needs the fonts loaded.
+        sub->setWindowTitle(QStringLiteral("MKS80v1"));
         bare->resize(820, 720);
         sub->setGeometry(0, 0, 310, 550);
         sub->show();
@@ -170,6 +144,8 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // The program's icons live in its library; their resources are registered by hand.
+    Q_INIT_RESOURCE(quorlin);
     if (argc >= 3 && std::string(argv[1]) == "--child") {
         return RunChild(std::string(argv[2]) == "quorlin", start, argc, argv);
     }

@@ -272,15 +272,9 @@ void CMainFrame::CreateActions() {
     Action(ID_FILE_SAVE)->setToolTip(QStringLiteral("Save"));
     Action(ID_LOAD_FROM_MKS80)->setIcon(ResourceIcon(QStringLiteral("load-from-mks80")));
     Action(ID_SAVE_TO_MKS80)->setIcon(ResourceIcon(QStringLiteral("save-to-mks80")));
-    Action(ID_EDIT_CUT)
-        ->setIcon(
-            QIcon::fromTheme(QStringLiteral("edit-cut"), ResourceIcon(QStringLiteral("cut"))));
-    Action(ID_EDIT_COPY)
-        ->setIcon(
-            QIcon::fromTheme(QStringLiteral("edit-copy"), ResourceIcon(QStringLiteral("copy"))));
-    Action(ID_EDIT_PASTE)
-        ->setIcon(
-            QIcon::fromTheme(QStringLiteral("edit-paste"), ResourceIcon(QStringLiteral("paste"))));
+    Action(ID_EDIT_CUT)->setIcon(ResourceIcon(QStringLiteral("cut")));
+    Action(ID_EDIT_COPY)->setIcon(ResourceIcon(QStringLiteral("copy")));
+    Action(ID_EDIT_PASTE)->setIcon(ResourceIcon(QStringLiteral("paste")));
 }
 
 void CMainFrame::CreateToolBar() {

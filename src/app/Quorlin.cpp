@@ -1,8 +1,10 @@
 #include "app/Quorlin.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QWindow>
 #include <algorithm>
 
 #include "app/ChildFrm.h"
@@ -83,7 +85,15 @@ bool CQuorlinApp::InitInstance(const QStringList& in_files) {
         }
     }
 
+    // The frame on the screen and painted before the settings are read, so their
+    // messages appear over it.
     m_ptrMainFrame->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (m_ptrMainFrame->windowHandle() && !m_ptrMainFrame->windowHandle()->isExposed() &&
+           waited.elapsed() < 1000) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+    }
     m_ptrMainFrame->repaint();
 
     ReadGeneralOptions();

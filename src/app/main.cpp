@@ -3,40 +3,14 @@
 #include <QApplication>
 #include <QIcon>
 #include <memory>
-#include <vector>
 
+#include "app/ProgramMidiService.h"
 #include "app/Quorlin.h"
-#include "midi/CombinedMidiService.h"
 #include "midi/Mks80Engine.h"
-#include "midi/VirtualMks80.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtSettingsStore.h"
 #include "platform/qt/QtShell.h"
-#if defined(QUORLIN_HAVE_RTMIDI) && __has_include("midi/RtMidiService.h")
-#include "midi/RtMidiService.h"
-#define QUORLIN_WITH_RTMIDI 1
-#endif
-
-namespace {
-// The parts the combined service lists: real ports first, the virtual instrument last.
-class ProgramMidiService : public CombinedMidiService {
-  public:
-    ProgramMidiService(std::vector<std::unique_ptr<MidiService>> in_parts)
-        : CombinedMidiService(Pointers(in_parts)), m_Parts(std::move(in_parts)) {}
-
-  private:
-    static std::vector<MidiService*> Pointers(
-        const std::vector<std::unique_ptr<MidiService>>& in_parts) {
-        std::vector<MidiService*> pointers;
-        for (const auto& part : in_parts) {
-            pointers.push_back(part.get());
-        }
-        return pointers;
-    }
-    std::vector<std::unique_ptr<MidiService>> m_Parts;
-};
-}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -51,16 +25,9 @@ int main(int argc, char** argv) {
     platform::QtPrompter prompter;
     platform::QtShell shell;
 
-    std::vector<std::unique_ptr<MidiService>> parts;
-#ifdef QUORLIN_WITH_RTMIDI
-    parts.push_back(std::make_unique<RtMidiService>());
-#endif
-    parts.push_back(
-        std::make_unique<VirtualMks80>(Mks80Options{}, Mks80Engine::DefaultMemoryPath()));
-
     AppServices services;
     services.settings = std::make_unique<platform::QtSettingsStore>();
-    services.midi = std::make_unique<ProgramMidiService>(std::move(parts));
+    services.midi = MakeProgramMidiService(Mks80Engine::DefaultMemoryPath());
     services.loop = std::make_unique<platform::QtEventLoop>();
     services.prompter = &prompter;
     services.shell = &shell;

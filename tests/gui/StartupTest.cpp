@@ -1,7 +1,9 @@
 // Start-up and exit: the settings, the device checks, the first bank window.
 #include <QLabel>
+#include <QWindow>
 
 #include "GuiFixture.h"
+#include "app/DeferredMidiService.h"
 #include "midi/MidiManager.h"
 #include "platform/qt/QtSettingsStore.h"
 
@@ -149,6 +151,23 @@ TEST_F(StartupTest, SettingsAreReadOnlyOnceTheFirstBankWindowIsOnScreen) {
     ASSERT_FALSE(observer.m_Texts.empty());
     EXPECT_TRUE(frameShown);
     EXPECT_EQ(windows, 1u);
+}
+
+TEST_F(StartupTest, MidiPortsAreListedOnlyOnceTheWindowIsPainted) {
+    bool painted = false;
+    bool built = false;
+    auto service = std::make_unique<DeferredMidiService>([&]() -> std::unique_ptr<MidiService> {
+        built = true;
+        CQuorlinView* view = m_App->GetMainFrame()->ActiveView();
+        painted = view && view->isVisible() && m_App->GetMainFrame()->windowHandle()->isExposed();
+        return std::make_unique<DeviceListService>(1, 1);
+    });
+    DeferredMidiService* deferred = service.get();
+    Make(std::move(service));
+    EXPECT_FALSE(deferred->IsBuilt()) << "not while the program is being put together";
+    ASSERT_TRUE(m_App->InitInstance());
+    EXPECT_TRUE(built);
+    EXPECT_TRUE(painted);
 }
 
 TEST_F(StartupTest, BankFileOnTheCommandLineOpensInsteadOfANewBank) {

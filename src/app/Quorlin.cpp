@@ -60,6 +60,8 @@ CQuorlinApp::~CQuorlinApp() {
         delete doc;
     }
     m_ptrMidiManager.reset();
+    // The devices go before the loop their input is handed to.
+    m_Services.midi.reset();
     g_ptrApp = nullptr;
 }
 

@@ -512,6 +512,7 @@ CChildFrame* CMainFrame::AddBankWindow(CQuorlinDoc& in_doc) {
         UpdateCommandUI();
         UpdateFrameTitle();
     });
+    connect(frame, &QMdiSubWindow::windowStateChanged, this, [this]() { UpdateFrameTitle(); });
     frame->show();
     frame->GetView()->OnInitialUpdate();
     m_ptrMdiArea->setActiveSubWindow(frame);
@@ -571,7 +572,13 @@ void CMainFrame::UpdateFrameTitle() {
         setWindowModified(false);
         return;
     }
-    setWindowTitle(QStringLiteral("Quorlin - %1[*]").arg(frame->GetDocument()->GetTitle()));
+    // A maximised bank window puts its own title in brackets behind the frame's, as
+    // Qt does; otherwise the frame names the active bank itself.
+    if (frame->isMaximized()) {
+        setWindowTitle(QStringLiteral("Quorlin"));
+    } else {
+        setWindowTitle(QStringLiteral("Quorlin - %1[*]").arg(frame->GetDocument()->GetTitle()));
+    }
     setWindowModified(frame->GetDocument()->IsModified());
 }
 

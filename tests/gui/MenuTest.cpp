@@ -253,3 +253,23 @@ TEST_F(MenuTest, AboutCommandShowsTheBoxModally) {
 }
 
 }  // namespace
+
+namespace {
+class FrameTitleTest : public MenuTest {};
+
+TEST_F(FrameTitleTest, NamesTheActiveBankOnceWhetherMaximisedOrNot) {
+    Frame()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame()));
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Quorlin - MKS80v1[*]"));
+    Frame()->ActiveChildFrame()->showMaximized();
+    QApplication::processEvents();
+    Doc()->SetModifiedFlag();
+    QApplication::processEvents();
+    EXPECT_EQ(Frame()->windowTitle().count(QStringLiteral("MKS80v1")), 1)
+        << Frame()->windowTitle().toStdString();
+    EXPECT_TRUE(Frame()->isWindowModified());
+    Frame()->ActiveChildFrame()->showNormal();
+    QApplication::processEvents();
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Quorlin - MKS80v1[*]"));
+}
+}  // namespace

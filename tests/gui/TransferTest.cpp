@@ -1,6 +1,7 @@
 // Get Patches and Send Patches from the window, against the virtual instrument.
 #include <QLabel>
 #include <QTest>
+#include <set>
 
 #include "GuiFixture.h"
 #include "midi/MidiManager.h"
@@ -74,6 +75,36 @@ TEST_F(TransferTest, GetPatchesFillsTheWindowAndReportsProgress) {
     EXPECT_TRUE(Doc()->IsModified());
     EXPECT_TRUE(Frame()->ActiveChildFrame()->isWindowModified());
     EXPECT_TRUE(m_Prompter.Texts().empty()) << m_Prompter.Texts().front();
+}
+
+// A bank view that notes which rows it paints.
+class PaintNotingView : public CQuorlinView {
+  public:
+    using CQuorlinView::CQuorlinView;
+    void DrawRow(QPainter& in_painter, int in_row, int in_y, bool in_selected) override {
+        m_Drawn.insert(in_row);
+        CQuorlinView::DrawRow(in_painter, in_row, in_y, in_selected);
+    }
+    std::set<int> m_Drawn;
+};
+
+TEST_F(TransferTest, ReceivedRowsRepaintInEveryWindowOfTheBank) {
+    PaintNotingView other(*Doc());
+    other.resize(300, 70 * other.m_RowHeight);
+    other.show();
+    other.OnInitialUpdate();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    QApplication::processEvents();
+    Trigger(cmd::GetPatches);
+    // The first block holds entries 0 to 3.
+    for (int step = 0; step < 2000 && !SameAsInstrument(*Doc()->GetSysExData(), 3); ++step) {
+        m_Loop->Advance(5);
+    }
+    other.m_Drawn.clear();
+    QApplication::processEvents();
+    EXPECT_TRUE(other.m_Drawn.count(0) && other.m_Drawn.count(3)) << "rows 11 to 14 repainted";
+    EXPECT_EQ(other.m_Drawn.count(40), 0u) << "rows not yet received stay as they are";
+    m_Loop->RunUntilIdle();
 }
 
 TEST_F(TransferTest, GetPatchesFillsTheActiveWindowOnly) {

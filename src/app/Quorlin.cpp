@@ -314,7 +314,6 @@ CQuorlinDoc* CQuorlinApp::OpenDocumentFile(const QString& in_path) {
     for (CQuorlinDoc* doc : m_Docs) {
         if (!doc->GetPathName().isEmpty() && doc->GetPathName() == absolute &&
             !doc->GetViews().empty()) {
-            m_ptrMainFrame->GetMdiArea()->setActiveSubWindow(nullptr);
             for (CChildFrame* frame : m_ptrMainFrame->ChildFrames()) {
                 if (frame->GetDocument() == doc) {
                     m_ptrMainFrame->GetMdiArea()->setActiveSubWindow(frame);

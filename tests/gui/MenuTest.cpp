@@ -240,6 +240,21 @@ TEST_F(MenuTest, WebPagesOpenFromHelpAndAbout) {
     EXPECT_EQ(m_Shell.m_Urls.back(), "https://quorlin.invalid/");
 }
 
+TEST_F(MenuTest, MidiSetupDialogsOpenFromTheMidiMenu) {
+    for (int id : {cmd::SelectPort, cmd::TransferSpeed}) {
+        QString shown;
+        QTimer::singleShot(0, [&]() {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                shown = QString::fromLatin1(dialog->metaObject()->className());
+                dialog->reject();
+            }
+        });
+        Trigger(id);
+        EXPECT_EQ(shown, id == cmd::SelectPort ? QStringLiteral("CDialogSetupMIDIPorts")
+                                               : QStringLiteral("CDialogDelayTime"));
+    }
+}
+
 TEST_F(MenuTest, AboutCommandShowsTheBoxModally) {
     bool shown = false;
     QTimer::singleShot(0, [&]() {

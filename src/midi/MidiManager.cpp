@@ -619,8 +619,13 @@ void CMidiManager::OnAnswerTimeout() {
     if (!m_TransferRunning) {
         return;
     }
-    if (!m_Arrivals.empty()) {
-        RestartAnswerTimer();  // something has come and waits for its delay
+    // An answer that has come and waits behind its delay keeps the transfer alive;
+    // short messages (active sensing, clock) are no answer, however many wait.
+    const bool answerWaiting = std::any_of(
+        m_Arrivals.begin(), m_Arrivals.end(),
+        [](const Arrival& in_arrival) { return in_arrival.event == MidiInEvent::LongData; });
+    if (answerWaiting) {
+        RestartAnswerTimer();
         return;
     }
     if (m_TransferKind == TransferKind::Receive && m_BlockCounter == kEndOfData) {
@@ -673,6 +678,11 @@ void CMidiManager::OnArrival(Arrival in_arrival) {
     TraceEvent(in_arrival.event);
     const bool isLong =
         in_arrival.event == MidiInEvent::LongData || in_arrival.event == MidiInEvent::LongError;
+    if (!isLong && !m_TransferRunning) {
+        // The ports stay open between transfers: active sensing that comes faster
+        // than the delay would pile up here for as long as the program runs.
+        return;
+    }
     if (isLong && m_TransferRunning) {
         RestartAnswerTimer();
     }

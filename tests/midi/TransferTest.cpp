@@ -257,6 +257,54 @@ TEST_F(LinkTest, StreamOfShortMessagesDoesNotKeepADeadTransferAlive) {
     EXPECT_EQ(host.ended.back().second, TransferOutcome::NoAnswer);
 }
 
+TEST_F(LinkTest, ShortMessagesFasterThanTheDelayDoNotKeepADeadTransferAlive) {
+    // Active sensing every 250 ms with a delay of 300 ms: short messages always wait
+    // for their turn, but none of them is an answer.
+    host.pause = 300;
+    link->GetPatches();
+    for (int t = 0; t < 40 && host.busy; ++t) {
+        service.InjectShort(0xFE);
+        Wait(250);
+    }
+    EXPECT_FALSE(host.busy);
+    ASSERT_FALSE(host.ended.empty());
+    EXPECT_EQ(host.ended.back().second, TransferOutcome::NoAnswer);
+    EXPECT_LE(loop.Now(), 300 + CMidiManager::kAnswerTimeoutMs + 250);
+}
+
+TEST_F(LinkTest, AnswerWaitingBehindShortMessagesIsNotTimedOut) {
+    host.pause = 300;
+    link->GetPatches();
+    for (int t = 0; t < 12; ++t) {
+        service.InjectShort(0xFE);
+    }
+    service.InjectLongData(BlockOf(source, 0));  // handled only after 13 delays, 3.9 s
+    Wait(13 * 300);
+    EXPECT_TRUE(host.busy);
+    EXPECT_EQ(link->GetBlockCounter(), 1);
+    EXPECT_TRUE(prompter.Texts().empty());
+}
+
+TEST_F(LinkTest, ShortMessagesBetweenTransfersDoNotPileUp) {
+    host.pause = 300;
+    link->GetPatches();
+    for (int k = 0; k < 16; ++k) {
+        service.InjectLongData(BlockOf(source, k));
+        Wait(300);
+    }
+    service.InjectLongData(ShortMessage(HS_EOD));
+    Wait(300);
+    ASSERT_FALSE(host.busy);
+    for (int t = 0; t < 20; ++t) {
+        service.InjectShort(0xFE);
+    }
+    // A late message is answered after its own delay, not after twenty more.
+    const size_t sent = service.Sent().size();
+    service.InjectLongData(ShortMessage(HS_EOD));
+    Wait(300);
+    EXPECT_EQ(service.Sent().size(), sent + 1);
+}
+
 TEST_F(LinkTest, LongErrorThatStopsTheQueueEndsInTheTimeOut) {
     link->GetPatches();
     service.InjectLongData(BlockOf(source, 0));

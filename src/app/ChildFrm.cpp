@@ -17,9 +17,15 @@ CChildFrame::CChildFrame(CQuorlinDoc& in_doc, QWidget* in_parent)
 }
 
 CChildFrame::~CChildFrame() {
-    // The view goes after this frame's own part; the document's news must not reach
-    // a frame half gone.
+    // This frame wants no more news of the document: it is going.
     disconnect(m_ptrDoc, nullptr, this, nullptr);
+    // The view leaves its document here, while this frame is still whole, rather than
+    // from the teardown of the frame's children, when the frame is only a QWidget and
+    // whatever the document's news reaches (the other windows, the main frame's title
+    // and commands) would find it half gone.
+    setWidget(nullptr);
+    delete m_ptrView;
+    m_ptrView = nullptr;
 }
 
 void CChildFrame::UpdateTitle() {

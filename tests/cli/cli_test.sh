@@ -76,5 +76,37 @@ check "failed convert keeps the old output" "old" "$(cat "$work/keep.m80")"
 check "help exits 0" 0 "$(status "$cli" --help)"
 check "help lists exit codes" 1 "$("$cli" --help | grep -c '^Exit codes:')"
 
+# ports, get and send against the built-in virtual MKS-80, whose memory lives in $work
+export QUORLIN_VIRTUAL_MEMORY="$work/virtual-memory.m80"
+"$cli" ports >"$work/ports.txt" 2>/dev/null
+check "ports exits 0" 0 "$(status "$cli" ports)"
+inputs="$(grep -c '^in' "$work/ports.txt")"
+check "virtual instrument is the last input" "$(printf 'in\t%d\tVirtual MKS-80' $((inputs - 1)))" \
+  "$(grep '^in' "$work/ports.txt" | tail -1)"
+check "virtual instrument is the last output" "Virtual MKS-80" "$(grep '^out' "$work/ports.txt" | tail -1 | cut -f3)"
+vin="$(grep '^in' "$work/ports.txt" | tail -1 | cut -f2)"
+vout="$(grep '^out' "$work/ports.txt" | tail -1 | cut -f2)"
+check "get exits 0" 0 "$(status "$cli" get --in "$vin" --out "$vout" --delay 0 -o "$work/fetched.m80")"
+check "get leaves no temporary file" "absent" "$([ -e "$work/fetched.m80.part" ] && echo present || echo absent)"
+"$cli" convert "$work/fetched.m80" "$work/fetched.syx" 2>/dev/null
+"$cli" convert "$work/virtual-memory.m80" "$work/memory.syx" 2>/dev/null
+check "get fetches the instrument's memory" "same" "$(cmp -s "$work/fetched.syx" "$work/memory.syx" && echo same || echo differs)"
+check "get reports progress on stderr" 1 \
+  "$("$cli" get --in "$vin" --out "$vout" --delay 0 -o "$work/again.m80" 2>&1 >/dev/null | grep -c 'block 16 of 16$')"
+check "send exits 0" 0 "$(status "$cli" send "$data/banks/ok-named-entries.m80" --in "$vin" --out "$vout" --delay 0)"
+"$cli" convert "$data/banks/ok-named-entries.m80" "$work/sent.syx" 2>/dev/null
+"$cli" convert "$work/virtual-memory.m80" "$work/memory-after.syx" 2>/dev/null
+check "send stores the bank in the instrument" "same" "$(cmp -s "$work/sent.syx" "$work/memory-after.syx" && echo same || echo differs)"
+check "get without ports" 1 "$(status "$cli" get -o "$work/f.m80")"
+check "get without output" 1 "$(status "$cli" get --in "$vin" --out "$vout")"
+check "get with a device that is not there" 1 "$(status "$cli" get --in "$vin" --out 999 -o "$work/f.m80")"
+check "get on channel 17" 1 "$(status "$cli" get --in "$vin" --out "$vout" --channel 17 -o "$work/f.m80")"
+check "no output after a refused get" "absent" "$([ -e "$work/f.m80" ] && echo present || echo absent)"
+check "get into a folder that is not there" 4 \
+  "$(status "$cli" get --in "$vin" --out "$vout" --delay 0 -o "$work/no/such/dir/f.m80")"
+check "send of a missing file" 2 "$(status "$cli" send "$work/missing.m80" --in "$vin" --out "$vout")"
+check "send of a truncated bank" 2 "$(status "$cli" send "$data/banks/bad-cut-in-last-tone.m80" --in "$vin" --out "$vout")"
+check "send with an unknown option" 1 "$(status "$cli" send "$work/a.m80" --in "$vin" --out "$vout" --fast)"
+
 echo "cli: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -38,12 +38,27 @@ passed=0
 failed=0
 failures=()
 
+# Asks a process of ours to end, gives it 5 s, then kills it; returns its exit
+# status, so that a process that hangs cannot hang the whole run.
+stop_process() {
+    local pid="$1"
+    kill -TERM "$pid" 2>/dev/null
+    for _ in $(seq 1 50); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        echo "e2e: process $pid did not end on SIGTERM; killed"
+        kill -KILL "$pid" 2>/dev/null
+    fi
+    wait "$pid" 2>/dev/null
+}
+
 # Stops mks80-sim; false when it did not end cleanly (it saves its memory on the way out).
 stop_sim() {
     local code=0
     if [ -n "$sim_pid" ]; then
-        kill -TERM "$sim_pid" 2>/dev/null
-        wait "$sim_pid" 2>/dev/null
+        stop_process "$sim_pid"
         code=$?
         sim_pid=""
     fi
@@ -57,8 +72,7 @@ stop_sim_checked() {
 cleanup() {
     stop_sim
     if [ -n "$jack_pid" ]; then
-        kill -TERM "$jack_pid" 2>/dev/null
-        wait "$jack_pid" 2>/dev/null
+        stop_process "$jack_pid"
         jack_pid=""
     fi
     rm -rf "$work"
@@ -99,6 +113,7 @@ for tool in "$sim" "$cli"; do
     [ -x "$tool" ] || abort "$tool is not built"
 done
 command -v jackd >/dev/null || abort "jackd is not installed (Debian package jackd2)"
+command -v jack_lsp >/dev/null || abort "jack_lsp is not installed (Debian package jackd2)"
 [ -f "$source_bank" ] || abort "the test bank $source_bank is missing"
 
 # The JACK server.
@@ -166,6 +181,11 @@ fails_as_transfer() {
     [ "$code" -eq "$transfer_failed" ] || { echo "e2e: exit code $code, not $transfer_failed"; return 1; }
 }
 
+# A failed fetch leaves neither the bank file nor a piece of it.
+no_output() {
+    [ ! -e "$1" ] && [ ! -e "$1.part" ] || { echo "e2e: $1 was written"; return 1; }
+}
+
 # The parameter bytes of a bank as a recorded dump: names never travel to the
 # instrument, so this is what a transfer must keep.
 dump_of() {
@@ -226,10 +246,11 @@ stop_sim_checked --reject
 # 5. A block with a wrong checksum: the fetch reports damage.
 if start_sim "$work/corrupt-memory.m80" --corrupt-block 5 && find_ports; then
     # Block 5 carries entries 35 to 38.
-    if fails_as_transfer cli_get "$work/D.m80" && grep -q "35" "$work/cli.log"; then
-        pass "a fetch with a corrupt block exits non-zero and names its entries"
+    if fails_as_transfer cli_get "$work/D.m80" && grep -q "35 36 37 38" "$work/cli.log" &&
+        no_output "$work/D.m80"; then
+        pass "a fetch with a corrupt block exits non-zero, names its entries and writes nothing"
     else
-        fail "a fetch with a corrupt block exits non-zero and names its entries"
+        fail "a fetch with a corrupt block exits non-zero, names its entries and writes nothing"
     fi
 else
     fail "mks80-sim --corrupt-block did not come up"
@@ -239,7 +260,8 @@ stop_sim_checked --corrupt-block
 # 6. An instrument that never answers: the fetch gives up after its time-out.
 if start_sim "$work/silent-memory.m80" --silent && find_ports; then
     started=$SECONDS
-    if fails_as_transfer cli_get "$work/E.m80" && [ $((SECONDS - started)) -lt 15 ]; then
+    if fails_as_transfer cli_get "$work/E.m80" && [ $((SECONDS - started)) -lt 15 ] &&
+        no_output "$work/E.m80"; then
         pass "a fetch from a silent instrument gives up"
     else
         fail "a fetch from a silent instrument gives up"
@@ -248,5 +270,18 @@ else
     fail "mks80-sim --silent did not come up"
 fi
 stop_sim_checked --silent
+
+# 7. An instrument that echoes every message back: both transfers still put every
+#    block in its place.
+if start_sim "$work/echo-memory.m80" --echo --active-sensing && find_ports; then
+    if cli_send "$work/B.m80" && cli_get "$work/F.m80" && cmp -s "$work/B.m80" "$work/F.m80"; then
+        pass "an echoing instrument sends active sensing and still gets and gives a whole bank"
+    else
+        fail "an echoing instrument sends active sensing and still gets and gives a whole bank"
+    fi
+else
+    fail "mks80-sim --echo did not come up"
+fi
+stop_sim_checked --echo
 
 finish

@@ -479,6 +479,12 @@ void CMidiManager::StartTransfer(TransferKind in_kind) {
         QUORLIN_TRACE("\nno current bank: the transfer does not start");
         return;
     }
+    if (m_ptrProbe) {
+        // The setup dialog's test can outlive the dialog. It holds devices that the
+        // transfer is about to open, and a platform that refuses a second open would
+        // end the program at the output port: the test gives way.
+        FinishProbe(false);
+    }
     m_Mode = in_kind == TransferKind::Receive ? 1 : 0;
     m_ptrCallbackData->m_Mode = m_Mode;
     CloseMidiPorts();

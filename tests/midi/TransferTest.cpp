@@ -565,3 +565,20 @@ TEST_F(LinkTest, ProbeFailsWithoutAnAnswerOrADeviceAndRefusesDuringATransfer) {
     EXPECT_EQ(results, (std::vector<bool>{false, false, false}));
     EXPECT_TRUE(link->IsInPortOpen());
 }
+
+TEST_F(LinkTest, TransferStartedWhileAProbeRunsEndsTheProbeFirst) {
+    // The setup dialog has closed, its test still waits for an answer.
+    service.m_RefuseSecondOpen = true;
+    std::vector<bool> results;
+    link->ProbeDevices(0, 0, 1, 3000, [&](bool ok) { results.push_back(ok); });
+    link->GetPatches();
+    EXPECT_EQ(results, std::vector<bool>{false});
+    EXPECT_TRUE(prompter.Texts().empty());
+    EXPECT_TRUE(link->IsInPortOpen());
+    EXPECT_TRUE(link->IsOutPortOpen());
+    EXPECT_EQ(service.OpenInputs(), 1);
+    EXPECT_EQ(service.OpenOutputs(), 1);
+    // The probe's time-out, when it comes, changes nothing.
+    Wait(3000);
+    EXPECT_EQ(results.size(), 1u);
+}

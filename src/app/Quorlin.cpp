@@ -198,7 +198,14 @@ void CQuorlinApp::SetActiveBankView(CQuorlinView* in_ptrActiveView) {
     if (!in_ptrActiveView) {
         return;
     }
-    GetMidiManager()->SetCurrentSysExData(in_ptrActiveView->GetSysExData());
+    // A running transfer stays with the bank it started on: the link reads or writes
+    // its current bank block by block, so handing it another bank halfway would split
+    // the dump between two banks (and overwrite entries of the one activated). The
+    // link takes the active view's bank when the transfer ends.
+    CMidiManager* manager = GetMidiManager();
+    if (!manager->IsTransferRunning()) {
+        manager->SetCurrentSysExData(in_ptrActiveView->GetSysExData());
+    }
     m_ptrActiveView = in_ptrActiveView;
 }
 
@@ -245,16 +252,18 @@ void CQuorlinApp::DisplaySelectionData() {
         return;
     }
     const int row = view->GetSelectedRow();
-    CMidiManager* manager = GetMidiManager();
+    // The active view's own bank: while a transfer runs, the link's current bank may
+    // still be the one the transfer started on.
+    CSysExData* bank = view->GetSysExData();
     std::string text;
     if (view->GetSelectedColumn() == 0) {
-        const CPatchData* patch = manager->aGetPatchData(row);
+        const CPatchData* patch = bank->GetPatch(row);
         if (!patch) {
             return;
         }
         text = PatchSelectionText(*patch);
     } else {
-        const CToneData* tone = manager->aGetToneData(row);
+        const CToneData* tone = bank->GetTone(row);
         if (!tone) {
             return;
         }
@@ -287,6 +296,10 @@ void CQuorlinApp::EntriesReceived(CSysExData* in_bank, int in_firstEntry, int in
 }
 
 void CQuorlinApp::TransferEnded(TransferKind, TransferOutcome) {
+    // The bank activated while the transfer ran becomes the link's current bank now.
+    if (m_ptrActiveView && m_ptrMidiManager && !m_ptrMidiManager->IsTransferRunning()) {
+        m_ptrMidiManager->SetCurrentSysExData(m_ptrActiveView->GetSysExData());
+    }
     if (m_ptrMainFrame) {
         m_ptrMainFrame->SetTransferStatus(QString());
         m_ptrMainFrame->UpdateCommandUI();

@@ -120,6 +120,35 @@ TEST_F(TransferTest, GetPatchesFillsTheActiveWindowOnly) {
     EXPECT_FALSE(first->GetDocument()->IsModified());
 }
 
+TEST_F(TransferTest, AFetchStaysWithItsBankWhileAnotherWindowIsActivated) {
+    CQuorlinView* first = View();
+    Trigger(cmd::GetPatches);
+    for (int step = 0; step < 2000 && !SameAsInstrument(*first->GetSysExData(), 0); ++step) {
+        m_Loop->Advance(5);
+    }
+    ASSERT_TRUE(m_App->IsMidiBusy());
+    // The user opens another bank while the fetch runs; it becomes the active window.
+    Trigger(cmd::New);
+    CQuorlinView* second = View();
+    ASSERT_NE(first, second);
+    EXPECT_EQ(m_App->GetActiveBankView(), second);
+    // The selection data shown is the active window's, not the fetch's bank.
+    Trigger(cmd::DisplaySelection);
+    m_Loop->RunUntilIdle();
+    ASSERT_FALSE(m_App->IsMidiBusy());
+
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_TRUE(SameAsInstrument(*first->GetSysExData(), i)) << i;
+        EXPECT_EQ(second->GetSysExData()->GetPatch(i)->GetName(), "------Empty------") << i;
+    }
+    EXPECT_FALSE(second->GetDocument()->IsModified()) << "nothing arrived in the other bank";
+    ASSERT_FALSE(m_Prompter.Texts().empty());
+    EXPECT_EQ(m_Prompter.Texts().front().rfind("This Patch is uninitialized", 0), 0u)
+        << m_Prompter.Texts().front();
+    // Once the fetch is over the link works on the active window's bank again.
+    EXPECT_EQ(m_App->GetMidiManager()->GetCurrentSysExData(), second->GetSysExData());
+}
+
 TEST_F(TransferTest, SendPatchesPutsTheBankIntoTheInstrument) {
     int8_t* bytes = View()->GetSysExData()->GetPatch(2)->GetData();
     for (int i = 0; i < PATCH_PARAM_COUNT; ++i) {

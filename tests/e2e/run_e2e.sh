@@ -13,9 +13,10 @@
 #   MIDI event waits for the next period on each hop, so a bank took about
 #   0.7 s per transfer on top of the delays; a 256-frame period cuts that.
 # - RtMidi names a port "client:port", and JACK numbers a second client of the
-#   same name ("mks80-sim-01"), so the sim's ports are found by "MKS-80" in
-#   their names, not by a fixed name. The built-in "Virtual MKS-80" of
-#   quorlin-cli is listed too and is skipped.
+#   same name ("mks80-sim-01"), so the sim's ports are found by "mks80-sim"
+#   and "MKS-80" in their names, not by a fixed name. The built-in "Virtual
+#   MKS-80" of quorlin-cli is listed too and is skipped, and so is a real
+#   instrument that another MIDI API of the machine may list.
 set -uo pipefail
 
 build="${1:?usage: run_e2e.sh BUILD_DIR}"
@@ -156,9 +157,9 @@ find_ports() {
     if ! timeout 30 "$cli" ports >"$work/ports.txt" 2>"$work/ports.log"; then
         return 1
     fi
-    in_id="$(awk -F'\t' '$1 == "in" && $3 ~ /MKS-80/ && $3 !~ /Virtual/ { print $2; exit }' \
+    in_id="$(awk -F'\t' '$1 == "in" && $3 ~ /^mks80-sim/ && $3 ~ /MKS-80/ { print $2; exit }' \
         "$work/ports.txt")"
-    out_id="$(awk -F'\t' '$1 == "out" && $3 ~ /MKS-80/ && $3 !~ /Virtual/ { print $2; exit }' \
+    out_id="$(awk -F'\t' '$1 == "out" && $3 ~ /^mks80-sim/ && $3 ~ /MKS-80/ { print $2; exit }' \
         "$work/ports.txt")"
     [ -n "$in_id" ] && [ -n "$out_id" ]
 }

@@ -31,8 +31,11 @@ CDialogDelayTime::CDialogDelayTime(CQuorlinApp& in_app, QWidget* in_parent)
     layout.Place(m_OkButton, 114, 9, 50, 14);
     layout.Place(m_CancelButton, 114, 26, 50, 14);
     layout.Place(m_DelayEdit, 20, 25, 40, 12);
+    // The frame encloses the field however wide the font made it.
     QRect frame = layout.ToPixels(10, 10, 85, 35);
-    frame.setBottom(std::max(frame.bottom(), m_DelayEdit->geometry().bottom() + 4));
+    const QRect field = m_DelayEdit->geometry();
+    frame.setRight(std::max(frame.right(), field.right() + (field.left() - frame.left())));
+    frame.setBottom(std::max(frame.bottom(), field.bottom() + 4));
     group->setGeometry(frame);
     group->lower();
     layout.Place(note, 9, 50, 157, 8);

@@ -23,9 +23,11 @@ CChildFrame::~CChildFrame() {
     // from the teardown of the frame's children, when the frame is only a QWidget and
     // whatever the document's news reaches (the other windows, the main frame's title
     // and commands) would find it half gone.
-    setWidget(nullptr);
-    delete m_ptrView;
+    // Nobody reaches the view through this frame once it has begun to go.
+    CQuorlinView* view = m_ptrView;
     m_ptrView = nullptr;
+    setWidget(nullptr);
+    delete view;
 }
 
 void CChildFrame::UpdateTitle() {

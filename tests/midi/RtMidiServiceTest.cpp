@@ -110,6 +110,10 @@ class Recorder {
             m_Changed.notify_all();
         };
     }
+    void Clear() {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Events.clear();
+    }
     // The events so far once there are in_count of them, or after a timeout.
     std::vector<Event> WaitFor(size_t in_count, std::chrono::milliseconds in_timeout = 3000ms) {
         std::unique_lock<std::mutex> lock(m_Mutex);
@@ -187,9 +191,17 @@ class RtMidiServiceOverJack : public testing::Test {
         EXPECT_EQ(m_Service->InOpen(handle, static_cast<unsigned>(id), in_recorder.Callback()),
                   MMSYSERR_NOERROR);
         EXPECT_EQ(m_Service->InStart(handle), MMSYSERR_NOERROR);
-        // The server makes the connection between two of its cycles; leave
-        // room for a loaded machine.
-        std::this_thread::sleep_for(200ms);
+        // The server makes the connection between two of its cycles, later on a
+        // loaded machine: active sensing goes through once it is made. What the
+        // test sends after that is all the recorder holds.
+        bool connected = false;
+        for (int attempt = 0; attempt < 100 && !connected; ++attempt) {
+            Send({0xFE});
+            connected = !in_recorder.WaitFor(1, 50ms).empty();
+        }
+        EXPECT_TRUE(connected) << "the sender's port was never connected";
+        std::this_thread::sleep_for(100ms);
+        in_recorder.Clear();
         return handle;
     }
     void Send(const Bytes& in_message) {

@@ -77,8 +77,9 @@ CMainFrame::~CMainFrame() {
     // The bank windows go first, while this frame is still whole; their going needs
     // no menu or title updates any more.
     m_Destroying = true;
-    delete m_ptrMdiArea;
+    QMdiArea* area = m_ptrMdiArea;
     m_ptrMdiArea = nullptr;
+    delete area;
 }
 
 bool CMainFrame::LoadFrame() {

@@ -52,9 +52,11 @@ CQuorlinApp::CQuorlinApp(AppServices in_services) : m_Services(std::move(in_serv
 }
 
 CQuorlinApp::~CQuorlinApp() {
-    // The windows go first, while the link can still be told that their banks die.
-    delete m_ptrMainFrame;
+    // The windows go first, while the link can still be told that their banks die. A
+    // transfer that ends with them finds no frame left to update.
+    CMainFrame* frame = m_ptrMainFrame;
     m_ptrMainFrame = nullptr;
+    delete frame;
     const std::vector<CQuorlinDoc*> docs = m_Docs;
     for (CQuorlinDoc* doc : docs) {
         delete doc;

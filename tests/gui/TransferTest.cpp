@@ -183,4 +183,18 @@ TEST_F(TransferTest, ClosingTheWindowDuringAFetchEndsItQuietly) {
     EXPECT_EQ(Frame()->CurrentMenuId(), 128);
 }
 
+TEST_F(TransferTest, QuittingDuringAFetchEndsItQuietly) {
+    Trigger(cmd::GetPatches);
+    m_Loop->Advance(m_App->GetPauseTime() * 3);
+    ASSERT_TRUE(m_App->IsMidiBusy());
+    Frame()->show();
+    m_Asker.m_SaveChoices.push_back(SaveChoice::Discard);
+    Trigger(cmd::Exit);
+    ASSERT_FALSE(Frame()->isVisible());
+    EXPECT_EQ(m_App->ExitInstance(), 0);
+    // The windows go with the application while the fetch still waits for blocks.
+    m_App.reset();
+    EXPECT_TRUE(m_Prompter.Texts().empty()) << m_Prompter.Texts().front();
+}
+
 }  // namespace

@@ -321,13 +321,15 @@ void CMainFrame::CreateStatusBar() {
     m_ptrMessagePane->setObjectName(QStringLiteral("MessagePane"));
     bar->addWidget(m_ptrMessagePane, 1);
     // Qt cannot read the state of the lock keys on every platform, so the three
-    // indicators stand as plain labels.
+    // indicators stand grayed, as they look while their lock is off, rather than
+    // claiming that Caps Lock, Num Lock and Scroll Lock are all on.
     for (const char* text : {"CAP", "NUM", "SCRL"}) {
         auto* indicator = new QLabel(QString::fromLatin1(text), bar);
         indicator->setObjectName(QString::fromLatin1(text));
         indicator->setFrameShape(QFrame::Panel);
         indicator->setFrameShadow(QFrame::Sunken);
         indicator->setAlignment(Qt::AlignCenter);
+        indicator->setEnabled(false);
         indicator->setMinimumWidth(
             indicator->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 8);
         bar->addPermanentWidget(indicator);

@@ -200,6 +200,7 @@ TEST_F(MenuTest, StatusBarHasReadyAndTheThreeIndicators) {
     for (QLabel* label : bar->findChildren<QLabel*>()) {
         if (label != Frame()->GetMessagePane()) {
             indicators << label->text();
+            EXPECT_FALSE(label->isEnabled()) << "no lock is claimed to be on";
         }
     }
     EXPECT_EQ(indicators, (QStringList{"CAP", "NUM", "SCRL"}));

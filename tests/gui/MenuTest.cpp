@@ -105,7 +105,9 @@ TEST_F(MenuTest, KeysStatusPromptsAndIdsAreThoseOfTheProgram) {
 
 TEST_F(MenuTest, UndoRedoExportAndCutNeverRun) {
     Frame()->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame()));
+    // Active, so that the keys would reach the commands if they were enabled.
+    Frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Frame()));
     View()->setFocus();
     QSignalSpy undo(Act(cmd::Undo), &QAction::triggered);
     QSignalSpy cut(Act(cmd::Cut), &QAction::triggered);
@@ -121,6 +123,29 @@ TEST_F(MenuTest, UndoRedoExportAndCutNeverRun) {
     for (int id : {cmd::Undo, cmd::Redo, cmd::ExportToMidi, cmd::Cut}) {
         EXPECT_FALSE(Act(id)->isEnabled()) << id;
     }
+}
+
+TEST_F(MenuTest, CopyAndPasteKeysOfTheAcceleratorTableWork) {
+    Frame()->show();
+    Frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Frame()));
+    View()->setFocus();
+    CSysExData* bank = View()->GetSysExData();
+    bank->GetTone(0)->SetName("Bell Tone");
+    QTest::keyClick(View()->viewport(), Qt::Key_Right);
+    QTest::keyClick(View()->viewport(), Qt::Key_Insert, Qt::ControlModifier);
+    QTest::keyClick(View()->viewport(), Qt::Key_Down);
+    QTest::keyClick(View()->viewport(), Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(bank->GetTone(1)->GetName(), "Bell Tone")
+        << "Ctrl+Insert copied, Shift+Insert pasted";
+    bank->GetTone(0)->SetName("Pad Tone");
+    QTest::keyClick(View()->viewport(), Qt::Key_Up);
+    QTest::keyClick(View()->viewport(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(View()->viewport(), Qt::Key_End);
+    QTest::keyClick(View()->viewport(), Qt::Key_Right);
+    QTest::keyClick(View()->viewport(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(bank->GetTone(63)->GetName(), "Pad Tone") << "Ctrl+C copied, Ctrl+V pasted";
+    EXPECT_TRUE(Doc()->IsModified());
 }
 
 TEST_F(MenuTest, TransferCommandsAreOffWhileBusy) {

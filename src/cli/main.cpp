@@ -37,7 +37,8 @@ const char* const kHelp =
     "\n"
     "Exit codes:\n"
     "  0  done\n"
-    "  1  unknown command or option, missing or bad argument\n"
+    "  1  unknown command or option, missing or bad argument, or an internal error\n"
+    "     (a MIDI device that the system refuses to open ends the program this way)\n"
     "  2  an input file is missing, unreadable, or neither a bank file nor a recorded dump\n"
     "  3  a transfer with the MKS-80 failed or arrived damaged\n"
     "  4  the output file could not be written\n";

@@ -234,6 +234,11 @@ void CQuorlinApp::SetMidiBusy() {
         m_ptrMainFrame->UpdateCommandUI();
     }
     Q_EMIT MidiBusyChanged(true);
+    // The status bar says so from the first message on, not only once a block is in.
+    if (m_ptrMidiManager) {
+        TransferProgress(
+            m_ptrMidiManager->GetMode() == 1 ? TransferKind::Receive : TransferKind::Send, 0);
+    }
 }
 
 void CQuorlinApp::ClearMidiBusy() {

@@ -43,6 +43,7 @@ TEST_F(TransferTest, GetPatchesFillsTheWindowAndReportsProgress) {
     Trigger(cmd::GetPatches);
     EXPECT_TRUE(m_App->IsMidiBusy());
     ExpectTransferCommandsEnabled(false);
+    EXPECT_EQ(Status(), QStringLiteral("Receiving block 1 of 16")) << "from the request on";
 
     // Block by block: the status bar counts, the rows show what has arrived.
     bool sawProgress = false;
@@ -156,6 +157,7 @@ TEST_F(TransferTest, SendPatchesPutsTheBankIntoTheInstrument) {
     }
     Trigger(cmd::SaveToMks80);
     EXPECT_TRUE(m_App->IsMidiBusy());
+    EXPECT_EQ(Status(), QStringLiteral("Sending block 1 of 16"));
     bool sawProgress = false;
     for (int step = 0; step < 2000 && m_App->IsMidiBusy(); ++step) {
         m_Loop->Advance(10);

@@ -95,6 +95,36 @@ TEST_F(DocumentTest, SaveAsThenOpenFromTheRecentListRoundTrips) {
     EXPECT_FALSE(Doc()->IsModified());
 }
 
+TEST_F(DocumentTest, ChoosingARecentFileInTheOpenMenuReopensIt) {
+    // Two files on the list; choosing the second moves it to the front, which rebuilds
+    // the very menu the choice was made in.
+    for (const char* name : {"first.m80", "second.m80"}) {
+        m_Asker.m_SavePath = TempPath(QString::fromLatin1(name));
+        Trigger(cmd::SaveAs);
+    }
+    ASSERT_EQ(m_Recent->m_Files.size(), 2);
+    CloseActive();
+    ASSERT_EQ(WindowCount(), 0u);
+    Frame()->show();
+    QMenu* file = Frame()->GetMenu(128, QStringLiteral("&File"));
+    Q_EMIT file->aboutToShow();
+    QAction* older = nullptr;
+    for (QAction* action : file->actions()) {
+        if (action->data().toInt() == 57617) {
+            older = action;
+        }
+    }
+    ASSERT_NE(older, nullptr);
+    file->popup(Frame()->mapToGlobal(QPoint(0, 0)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(file));
+    file->setActiveAction(older);
+    QTest::keyClick(file, Qt::Key_Return);
+    Settle();
+    ASSERT_EQ(WindowCount(), 1u);
+    EXPECT_EQ(Doc()->GetTitle(), QStringLiteral("first.m80"));
+    EXPECT_EQ(QFileInfo(m_Recent->m_Files.value(0)).fileName(), QStringLiteral("first.m80"));
+}
+
 TEST_F(DocumentTest, RecentListKeepsTenNewestFirst) {
     for (int i = 0; i < 12; ++i) {
         m_Asker.m_SavePath = TempPath(QStringLiteral("bank%1.m80").arg(i));

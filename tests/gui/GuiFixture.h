@@ -8,11 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <deque>
 #include <functional>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,17 @@
 inline void PrintTo(const QString& in_text, std::ostream* out_stream) {
     *out_stream << '"' << in_text.toStdString() << '"';
 }
+
+// A bank view that notes which rows it paints.
+class PaintNotingView : public CQuorlinView {
+  public:
+    using CQuorlinView::CQuorlinView;
+    void DrawRow(QPainter& in_painter, int in_row, int in_y, bool in_selected) override {
+        m_Drawn.insert(in_row);
+        CQuorlinView::DrawRow(in_painter, in_row, in_y, in_selected);
+    }
+    std::set<int> m_Drawn;
+};
 
 // Answers the document questions on script; a question nobody expected fails the test.
 class ScriptedAsker : public UserAsker {

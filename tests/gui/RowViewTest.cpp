@@ -204,19 +204,8 @@ TEST_F(RowViewTest, VerticalPageIsAtLeastOneRow) {
     EXPECT_EQ(m_View->verticalScrollBar()->singleStep(), m_View->m_RowHeight);
 }
 
-// A bank view that notes which rows it paints.
-class CountingView : public CQuorlinView {
-  public:
-    using CQuorlinView::CQuorlinView;
-    void DrawRow(QPainter& in_painter, int in_row, int in_y, bool in_selected) override {
-        m_Drawn.insert(in_row);
-        CQuorlinView::DrawRow(in_painter, in_row, in_y, in_selected);
-    }
-    std::set<int> m_Drawn;
-};
-
 TEST_F(RowViewTest, SelectionMovesAndRefreshesRepaintOnlyTheRowsConcerned) {
-    CountingView view(*Doc());
+    PaintNotingView view(*Doc());
     view.resize(300, 20 * view.m_RowHeight + 200);
     view.show();
     view.OnInitialUpdate();

@@ -78,17 +78,6 @@ TEST_F(TransferTest, GetPatchesFillsTheWindowAndReportsProgress) {
     EXPECT_TRUE(m_Prompter.Texts().empty()) << m_Prompter.Texts().front();
 }
 
-// A bank view that notes which rows it paints.
-class PaintNotingView : public CQuorlinView {
-  public:
-    using CQuorlinView::CQuorlinView;
-    void DrawRow(QPainter& in_painter, int in_row, int in_y, bool in_selected) override {
-        m_Drawn.insert(in_row);
-        CQuorlinView::DrawRow(in_painter, in_row, in_y, in_selected);
-    }
-    std::set<int> m_Drawn;
-};
-
 TEST_F(TransferTest, ReceivedRowsRepaintInEveryWindowOfTheBank) {
     PaintNotingView other(*Doc());
     other.resize(300, 70 * other.m_RowHeight);

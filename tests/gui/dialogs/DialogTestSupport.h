@@ -3,11 +3,25 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialog>
+#include <QStringList>
 #include <QTimer>
 #include <functional>
 #include <vector>
 
 #include "bank/SysExData.h"
+
+// The setup dialog's answers to its Test button.
+inline const char* const kFound = "Test was successful!";
+inline const char* const kNotFound = "Sorry, no MKS-80 was found at these settings.";
+
+// The texts of a combo box's items, in order.
+inline QStringList Items(const QComboBox* in_combo) {
+    QStringList items;
+    for (int i = 0; i < in_combo->count(); ++i) {
+        items << in_combo->itemText(i);
+    }
+    return items;
+}
 
 // A bank's view that records which rows it was asked to repaint.
 class RecordingBankView : public CBankView {

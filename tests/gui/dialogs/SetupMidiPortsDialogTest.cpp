@@ -15,17 +15,6 @@
 
 namespace {
 
-const char* const kFound = "Test was successful!";
-const char* const kNotFound = "Sorry, no MKS-80 was found at these settings.";
-
-QStringList Items(const QComboBox* in_combo) {
-    QStringList items;
-    for (int i = 0; i < in_combo->count(); ++i) {
-        items << in_combo->itemText(i);
-    }
-    return items;
-}
-
 class SetupMidiPortsDialogTest : public AppFixture {
   protected:
     void SetUp() override {

@@ -6,23 +6,13 @@
 #include <QTest>
 
 #include "AppFixture.h"
+#include "DialogTestSupport.h"
 #include "dialogs/DialogSetupMIDIPorts.h"
 #include "midi/CombinedMidiService.h"
 #include "midi/MidiManager.h"
 #include "midi/VirtualMks80.h"
 
 namespace {
-
-const char* const kFound = "Test was successful!";
-const char* const kNotFound = "Sorry, no MKS-80 was found at these settings.";
-
-QStringList Items(const QComboBox* in_combo) {
-    QStringList items;
-    for (int i = 0; i < in_combo->count(); ++i) {
-        items << in_combo->itemText(i);
-    }
-    return items;
-}
 
 // The virtual instrument after the real ports: found when it answers, not when silent.
 class SetupWithVirtualInstrumentTest : public AppFixture {

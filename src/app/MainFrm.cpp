@@ -55,6 +55,8 @@ enum CommandId : int {
     ID_HELP_CONTENTS = 32785,
     ID_CHECK_VERSION = 32786,
     ID_SET_TRANSFER_SPEED = 32788,
+    ID_APP_DISPLAY_SELECTION = 32787,
+    ID_DISCONNECT = 32789,
     ID_DISPLAY_SELECTION = 32790,
     ID_OPEN_SYSEX_DATA = 32791,
 };
@@ -228,6 +230,15 @@ void CMainFrame::CreateActions() {
     on(ID_SAVE_TO_MKS80, [this]() { ViewCommand(&CQuorlinView::OnSendPatches); });
     MakeAction(ID_DISPLAY_SELECTION, QStringLiteral("Display Current Selection Data"), QString());
     on(ID_DISPLAY_SELECTION, [this]() { ViewCommand(&CQuorlinView::OnDisplaySelectionData); });
+    // Two commands that no menu, button or key issues: the application's own selection
+    // data display and the link's Disconnect. They stay reachable as actions by id.
+    MakeAction(ID_APP_DISPLAY_SELECTION, QStringLiteral("Display Current Selection Data"),
+               QString());
+    on(ID_APP_DISPLAY_SELECTION, [this]() { m_App.DisplaySelectionData(); });
+    MakeAction(ID_DISCONNECT, QStringLiteral("Disconnect"),
+               QStringLiteral("Disconnects this program from the Midi port if it isn't already to "
+                              "let other programs use the midi port."));
+    on(ID_DISCONNECT, [this]() { ViewCommand(&CQuorlinView::OnDisconnect); });
     MakeAction(ID_SELECT_MIDI_PORT, QStringLiteral("Select MIDI Port"),
                QStringLiteral("Selects the MIDI port the MKS-80 is attached to."));
     on(ID_SELECT_MIDI_PORT, [this]() { ViewCommand(&CQuorlinView::OnSelectMidiPort); });

@@ -359,12 +359,15 @@ TEST_F(DocumentTest, SelectionDataOfANewBankWarns) {
     Trigger(cmd::DisplaySelection);
     View()->SelectCell(4, 1);
     Trigger(cmd::DisplaySelection);
-    EXPECT_EQ(m_Prompter.Texts(),
-              (std::vector<std::string>{
-                  "This Patch is uninitialized\n(defaults to Steel Drum Patch).\n\nThis "
-                  "patch has NOT been loaded with one from your mks-80.",
-                  "This Tone is uninitialized\n(defaults to Steel Drum Tone).\n\nThis "
-                  "tone has NOT been loaded with one from your mks-80."}));
+    // The application's own command, which no menu issues, shows the same.
+    Trigger(cmd::AppDisplaySelection);
+    const std::string patch =
+        "This Patch is uninitialized\n(defaults to Steel Drum Patch).\n\nThis "
+        "patch has NOT been loaded with one from your mks-80.";
+    const std::string tone =
+        "This Tone is uninitialized\n(defaults to Steel Drum Tone).\n\nThis "
+        "tone has NOT been loaded with one from your mks-80.";
+    EXPECT_EQ(m_Prompter.Texts(), (std::vector<std::string>{patch, tone, tone}));
 }
 
 }  // namespace

@@ -123,6 +123,7 @@ constexpr int WindowNew = 57648, About = 57664, Exit = 57665;
 constexpr int SelectPort = 32771, GetPatches = 32772, SendPatches = 32773, Rename = 32779;
 constexpr int ExportToMidi = 32780, SaveToMks80 = 32783, LoadFromMks80 = 32784;
 constexpr int HelpContents = 32785, CheckVersion = 32786, TransferSpeed = 32788;
+constexpr int AppDisplaySelection = 32787, Disconnect = 32789;
 constexpr int DisplaySelection = 32790, OpenSysex = 32791;
 }  // namespace cmd
 

@@ -110,6 +110,20 @@ TEST_F(TransferTest, GetPatchesFillsTheActiveWindowOnly) {
     EXPECT_FALSE(first->GetDocument()->IsModified());
 }
 
+TEST_F(TransferTest, DisconnectReleasesThePortsAFetchLeftOpen) {
+    Trigger(cmd::GetPatches);
+    m_Loop->RunUntilIdle();
+    CMidiManager* link = m_App->GetMidiManager();
+    ASSERT_TRUE(link->IsInPortOpen() && link->IsOutPortOpen());
+    Trigger(cmd::Disconnect);
+    EXPECT_FALSE(link->IsInPortOpen());
+    EXPECT_FALSE(link->IsOutPortOpen());
+    // The next fetch opens them again and works.
+    Trigger(cmd::GetPatches);
+    m_Loop->RunUntilIdle();
+    EXPECT_TRUE(SameAsInstrument(*View()->GetSysExData(), 63));
+}
+
 TEST_F(TransferTest, AFetchStaysWithItsBankWhileAnotherWindowIsActivated) {
     CQuorlinView* first = View();
     Trigger(cmd::GetPatches);

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libgl-dev
   # RtMidi must come with JACK's development files, or apt removes it with jackd2.
   librtmidi-dev libjack-jackd2-dev jackd2
   xvfb xauth imagemagick x11-utils
@@ -38,4 +38,5 @@ export DEBIAN_FRONTEND=noninteractive
 # jackd2 asks whether to run with real-time priority; answer for it.
 echo "jackd2 jackd/tweak_rt_limits boolean false" | "${sudo_cmd[@]}" debconf-set-selections 2>/dev/null || true
 "${sudo_cmd[@]}" apt-get update
-"${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+# With the recommended packages: Qt's CMake files look for some of them.
+"${sudo_cmd[@]}" apt-get install -y "${missing[@]}"

@@ -21,6 +21,12 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+// The C library of Windows spells the pipe functions with an underscore.
+#define popen _popen
+#define pclose _pclose
+#endif
+
 #include "app/ProgramMidiService.h"
 #include "app/Quorlin.h"
 #include "app/RecentFileStore.h"

@@ -2,13 +2,12 @@
 // ok-* must load and bad-* must be refused; dumps named blocksN-* hold N blocks.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -84,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(Files, DumpCorpus, testing::ValuesIn(FilesIn("dumps")),
 
 TEST(BankFiles, AFailedWriteLeavesTheOldFileAndNoPartialFile) {
     const fs::path dir =
-        fs::temp_directory_path() / ("quorlin-write-" + std::to_string(::getpid()));
+        fs::temp_directory_path() / ("quorlin-write-" + std::to_string(std::random_device{}()));
     fs::create_directories(dir);
     const std::string target = (dir / "bank.m80").string();
     ASSERT_TRUE(WriteFileAtomically(target, "old"));

@@ -21,45 +21,10 @@
 #include "app/Quorlin.h"
 #include "app/QuorlinDoc.h"
 #include "platform/Trace.h"
+#include "view/CommandIds.h"
 #include "view/QuorlinView.h"
 
 namespace {
-// Command ids of the menus, the toolbar and the keys.
-enum CommandId : int {
-    ID_FILE_NEW = 57600,
-    ID_FILE_OPEN = 57601,
-    ID_FILE_CLOSE = 57602,
-    ID_FILE_SAVE = 57603,
-    ID_FILE_SAVE_AS = 57604,
-    ID_FILE_MRU_FILE1 = 57616,
-    ID_EDIT_COPY = 57634,
-    ID_EDIT_CUT = 57635,
-    ID_EDIT_PASTE = 57637,
-    ID_EDIT_UNDO = 57643,
-    ID_EDIT_REDO = 57644,
-    ID_WINDOW_NEW = 57648,
-    ID_WINDOW_ARRANGE = 57649,
-    ID_WINDOW_CASCADE = 57650,
-    ID_WINDOW_TILE_HORZ = 57651,
-    ID_APP_ABOUT = 57664,
-    ID_APP_EXIT = 57665,
-    ID_VIEW_TOOLBAR = 59392,
-    ID_VIEW_STATUS_BAR = 59393,
-    ID_SELECT_MIDI_PORT = 32771,
-    ID_GET_PATCHES = 32772,
-    ID_SEND_PATCHES = 32773,
-    ID_RENAME = 32779,
-    ID_EXPORT_TO_MIDI = 32780,
-    ID_SAVE_TO_MKS80 = 32783,
-    ID_LOAD_FROM_MKS80 = 32784,
-    ID_HELP_CONTENTS = 32785,
-    ID_CHECK_VERSION = 32786,
-    ID_SET_TRANSFER_SPEED = 32788,
-    ID_APP_DISPLAY_SELECTION = 32787,
-    ID_DISCONNECT = 32789,
-    ID_DISPLAY_SELECTION = 32790,
-    ID_OPEN_SYSEX_DATA = 32791,
-};
 
 QIcon ResourceIcon(const QString& in_name) {
     QIcon icon;
@@ -150,7 +115,7 @@ void CMainFrame::CreateActions() {
                QStringLiteral("Close the active document"));
     on(ID_FILE_CLOSE, [this]() {
         if (CQuorlinView* view = ActiveView()) {
-            view->GetDocument()->OnCloseDocument();
+            DocumentOf(view)->OnCloseDocument();
         }
     });
     MakeAction(ID_FILE_SAVE, QStringLiteral("&Save\tCtrl+S"),
@@ -159,7 +124,7 @@ void CMainFrame::CreateActions() {
     on(ID_FILE_SAVE, [this]() {
         if (CQuorlinView* view = ActiveView()) {
             m_App.SetActiveBankView(view);
-            view->GetDocument()->DoSave(false);
+            DocumentOf(view)->DoSave(false);
         }
     });
     MakeAction(ID_FILE_SAVE_AS, QStringLiteral("Save &As..."),
@@ -167,7 +132,7 @@ void CMainFrame::CreateActions() {
     on(ID_FILE_SAVE_AS, [this]() {
         if (CQuorlinView* view = ActiveView()) {
             m_App.SetActiveBankView(view);
-            view->GetDocument()->DoSave(true);
+            DocumentOf(view)->DoSave(true);
         }
     });
     MakeAction(ID_OPEN_SYSEX_DATA, QStringLiteral("Open Sysex Data"),
@@ -182,9 +147,12 @@ void CMainFrame::CreateActions() {
                QStringLiteral("Undo the last action"))
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
-    // Shown with Ctrl+Y, but no such key is defined.
+    on(ID_EDIT_UNDO, [this]() { UndoRedo(true); });
     MakeAction(ID_EDIT_REDO, QStringLiteral("Redo\tCtrl+Y"),
-               QStringLiteral("Redo the previously undone action"));
+               QStringLiteral("Redo the previously undone action"))
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    on(ID_EDIT_REDO, [this]() { UndoRedo(false); });
     MakeAction(ID_EDIT_CUT, QStringLiteral("Cu&t\tCtrl+X"),
                QStringLiteral("Cut the selection and put it on the Clipboard"))
         ->setShortcuts(
@@ -507,10 +475,40 @@ void CMainFrame::UpdateCommandUI() {
         Action(id)->setEnabled(canTransfer);
     }
     // Nothing carries these out yet; Cut never applies to a bank entry.
-    for (int id :
-         std::initializer_list<int>{ID_EXPORT_TO_MIDI, ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_CUT}) {
+    for (int id : std::initializer_list<int>{ID_EXPORT_TO_MIDI, ID_EDIT_CUT}) {
         Action(id)->setEnabled(false);
     }
+    // Undo and Redo name the step they take back or do again, in the active window's
+    // document.
+    CQuorlinDoc* doc = DocumentOf(ActiveView());
+    const bool canUndo = doc && doc->CanUndo();
+    const bool canRedo = doc && doc->CanRedo();
+    Action(ID_EDIT_UNDO)->setEnabled(canUndo);
+    Action(ID_EDIT_UNDO)
+        ->setText(canUndo ? QStringLiteral("&Undo %1\tCtrl+Z")
+                                .arg(QString(doc->GetUndoStack().undoText())
+                                         .replace(QLatin1Char('&'), QStringLiteral("&&")))
+                          : QStringLiteral("&Undo\tCtrl+Z"));
+    Action(ID_EDIT_REDO)->setEnabled(canRedo);
+    Action(ID_EDIT_REDO)
+        ->setText(canRedo ? QStringLiteral("&Redo %1\tCtrl+Y")
+                                .arg(QString(doc->GetUndoStack().redoText())
+                                         .replace(QLatin1Char('&'), QStringLiteral("&&")))
+                          : QStringLiteral("Redo\tCtrl+Y"));
+}
+
+void CMainFrame::UndoRedo(bool in_undo) {
+    CQuorlinDoc* doc = DocumentOf(ActiveView());
+    // A key can arrive while the item is off (a fetch into this bank runs).
+    if (!doc || !(in_undo ? doc->CanUndo() : doc->CanRedo())) {
+        return;
+    }
+    if (in_undo) {
+        doc->GetUndoStack().undo();
+    } else {
+        doc->GetUndoStack().redo();
+    }
+    UpdateCommandUI();
 }
 
 CChildFrame* CMainFrame::AddBankWindow(CQuorlinDoc& in_doc) {
@@ -534,6 +532,8 @@ CChildFrame* CMainFrame::AddBankWindow(CQuorlinDoc& in_doc) {
     // Every window of the document shows its number now.
     Q_EMIT in_doc.TitleChanged();
     connect(&in_doc, &CQuorlinDoc::TitleChanged, this, &CMainFrame::UpdateFrameTitle,
+            Qt::UniqueConnection);
+    connect(&in_doc, &CQuorlinDoc::UndoStateChanged, this, &CMainFrame::UpdateCommandUI,
             Qt::UniqueConnection);
     UpdateMenus();
     UpdateCommandUI();
@@ -598,7 +598,7 @@ void CMainFrame::UpdateFrameTitle() {
 
 void CMainFrame::OnWindowNew() {
     if (CQuorlinView* view = ActiveView()) {
-        AddBankWindow(*view->GetDocument());
+        AddBankWindow(*DocumentOf(view));
     }
 }
 

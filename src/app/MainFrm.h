@@ -58,6 +58,8 @@ class CMainFrame : public QMainWindow {
     bool eventFilter(QObject* in_watched, QEvent* in_event) override;
 
   private:
+    // Edit, Undo (in_undo) or Redo on the active window's document.
+    void UndoRedo(bool in_undo);
     QAction* MakeAction(int in_id, const QString& in_text, const QString& in_prompt);
     void CreateActions();
     void CreateMenus();

@@ -49,6 +49,8 @@ CQuorlinApp::CQuorlinApp(AppServices in_services) : m_Services(std::move(in_serv
             std::make_unique<CMidiManager>(*m_Services.midi, *m_Services.loop, *this);
     }
     g_ptrApp = this;
+    SetViewHost(this);
+    SetDialogHost(this);
 }
 
 CQuorlinApp::~CQuorlinApp() {
@@ -64,7 +66,13 @@ CQuorlinApp::~CQuorlinApp() {
     m_ptrMidiManager.reset();
     // The devices go before the loop their input is handed to.
     m_Services.midi.reset();
+    SetViewHost(nullptr);
+    SetDialogHost(nullptr);
     g_ptrApp = nullptr;
+}
+
+CQuorlinDoc* DocumentOf(const CQuorlinView* in_view) {
+    return in_view ? dynamic_cast<CQuorlinDoc*>(in_view->GetDocument()) : nullptr;
 }
 
 bool CQuorlinApp::InitInstance(const QStringList& in_files) {
@@ -224,6 +232,43 @@ int CQuorlinApp::GetPauseTime() {
     return m_PauseTime;
 }
 
+MidiSetupValues CQuorlinApp::GetMidiSetup() const {
+    MidiSetupValues setup;
+    setup.inDevID = m_MidiInDevID;
+    setup.outDevID = m_MidiOutDevID;
+    setup.channel = m_MidiChannel;
+    setup.saveSettingsOnExit = m_SaveSettingsOnExit;
+    return setup;
+}
+
+void CQuorlinApp::SetMidiSetup(const MidiSetupValues& in_setup) {
+    m_MidiInDevID = in_setup.inDevID;
+    m_MidiOutDevID = in_setup.outDevID;
+    m_SaveSettingsOnExit = in_setup.saveSettingsOnExit;
+    // Channel 0 (none chosen) would end the program once the link is handed it.
+    if (in_setup.channel >= 1 && in_setup.channel <= 16) {
+        m_MidiChannel = in_setup.channel;
+        SetMidiChannel(in_setup.channel);
+    }
+}
+
+QString CQuorlinApp::AskOpenFileName(const QString& in_caption, const QStringList& in_filters) {
+    return GetAsker().OpenFileName(in_caption, in_filters);
+}
+
+void CQuorlinApp::ShowHelpContents() {
+    if (!m_Services.shell) {
+        return;
+    }
+    const QString guide = webpages::HelpPageUrl();
+    if (guide.isEmpty()) {
+        (void)platform::GetPrompter().Message(
+            "The user guide was not found beside the program; it may not have been installed.");
+        return;
+    }
+    m_Services.shell->OpenUrl(guide.toStdString());
+}
+
 void CQuorlinApp::SetMidiChannel(int in_channel) {
     GetMidiManager()->GetMessages().SetMidiChannel(in_channel);
 }
@@ -234,6 +279,13 @@ void CQuorlinApp::SetMidiBusy() {
         m_ptrMainFrame->UpdateCommandUI();
     }
     Q_EMIT MidiBusyChanged(true);
+    // A fetch is one step of its bank's history, from the bank as it is now.
+    if (m_ptrMidiManager && m_ptrMidiManager->GetMode() == 1) {
+        m_ptrReceivingDoc = FindDocument(m_ptrMidiManager->GetCurrentSysExData());
+        if (m_ptrReceivingDoc) {
+            m_ptrReceivingDoc->BeginReceive();
+        }
+    }
     // The status bar says so from the first message on, not only once a block is in.
     if (m_ptrMidiManager) {
         TransferProgress(
@@ -241,8 +293,16 @@ void CQuorlinApp::SetMidiBusy() {
     }
 }
 
+void CQuorlinApp::EndReceive() {
+    if (CQuorlinDoc* doc = m_ptrReceivingDoc) {
+        m_ptrReceivingDoc = nullptr;
+        doc->EndReceive();
+    }
+}
+
 void CQuorlinApp::ClearMidiBusy() {
     m_MidiBusy = 0;
+    EndReceive();
     if (m_ptrMainFrame) {
         m_ptrMainFrame->UpdateCommandUI();
     }
@@ -296,13 +356,14 @@ void CQuorlinApp::EntriesReceived(CSysExData* in_bank, int in_firstEntry, int in
     if (!doc) {
         return;
     }
-    doc->SetModifiedFlag();
+    doc->EntriesReceived();
     for (CQuorlinView* view : doc->GetViews()) {
         view->RepaintRows(in_firstEntry, in_count);
     }
 }
 
 void CQuorlinApp::TransferEnded(TransferKind, TransferOutcome) {
+    EndReceive();
     // The bank activated while the transfer ran becomes the link's current bank now.
     if (m_ptrActiveView && m_ptrMidiManager && !m_ptrMidiManager->IsTransferRunning()) {
         m_ptrMidiManager->SetCurrentSysExData(m_ptrActiveView->GetSysExData());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "view/ViewHost.h"
 
 class CMidiManager;
 class CMainFrame;
@@ -39,7 +41,7 @@ struct AppServices {
 
 // The one application object: the MIDI link, the MIDI settings, the transfer delay,
 // the busy flag and the active bank view. Lives for the whole run of the program.
-class CQuorlinApp : public QObject, public MidiHost {
+class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     Q_OBJECT
 
   public:
@@ -64,20 +66,25 @@ class CQuorlinApp : public QObject, public MidiHost {
     void SaveMidiSetup();
     void SetupMidiDevIDs();
 
-    CMidiManager* GetMidiManager();
+    CMidiManager* GetMidiManager() override;
     CQuorlinView* GetActiveBankView();
-    void SetActiveBankView(CQuorlinView* in_ptrActiveView);
+    void SetActiveBankView(CQuorlinView* in_ptrActiveView) override;
     // A view is going away: the app and the link stop referring to it (and to its
     // bank when in_bankDies).
     void ForgetBankView(CQuorlinView* in_ptrView, CSysExData* in_ptrDyingBank);
 
     int GetPauseTime() override;
-    void SetPauseTime(int32_t in_NewPauseTime);
+    void SetPauseTime(int32_t in_NewPauseTime) override;
+    MidiSetupValues GetMidiSetup() const override;
+    void SetMidiSetup(const MidiSetupValues& in_setup) override;
+    int GetMaxNameLength() const override { return m_MaxNameLength; }
+    QString AskOpenFileName(const QString& in_caption, const QStringList& in_filters) override;
+    void ShowHelpContents() override;
     void SetMidiChannel(int in_channel);
     void SetMidiBusy() override;
     void ClearMidiBusy() override;
     bool IsMidiBusy() const;
-    void DisplaySelectionData();
+    void DisplaySelectionData() override;
 
     // Notifications of the MIDI link.
     void TransferProgress(TransferKind in_kind, int in_blocksDone) override;
@@ -120,6 +127,9 @@ class CQuorlinApp : public QObject, public MidiHost {
     std::unique_ptr<platform::ScopedPrompter> m_ptrScopedPrompter;
     std::unique_ptr<UserAsker> m_OwnAsker;
     std::vector<CQuorlinDoc*> m_Docs;
+    // The document a running transfer from the instrument fills.
+    QPointer<CQuorlinDoc> m_ptrReceivingDoc;
+    void EndReceive();
     QStringList m_RecentFiles;
     // Whether start-up got as far as reading the settings; only then are they saved.
     bool m_OptionsRead = false;
@@ -128,3 +138,5 @@ class CQuorlinApp : public QObject, public MidiHost {
 
 // The one application object, or nullptr before it exists / after it is gone.
 CQuorlinApp* QuorlinApp();
+// The document a bank window of the program shows.
+CQuorlinDoc* DocumentOf(const CQuorlinView* in_view);

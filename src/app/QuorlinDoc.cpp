@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QUndoCommand>
 #include <algorithm>
 #include <sstream>
 
@@ -23,11 +24,64 @@ const QStringList& BankFilters() {
 void Report(const QString& in_text) {
     (void)platform::GetPrompter().Message(in_text.toStdString());
 }
+
+// One step of the history: the values the step wrote and the ones they replaced.
+class CBankEditCommand : public QUndoCommand {
+  public:
+    CBankEditCommand(CQuorlinDoc& in_doc, const QString& in_text, BankEntries in_before,
+                     BankEntries in_after, bool in_alreadyApplied)
+        : QUndoCommand(in_text),
+          m_Doc(in_doc),
+          m_Before(std::move(in_before)),
+          m_After(std::move(in_after)),
+          m_SkipFirstRedo(in_alreadyApplied) {}
+
+    void undo() override { m_Doc.ApplyEntries(m_Before); }
+    void redo() override {
+        // A transfer has already written its step into the bank when it is recorded.
+        if (m_SkipFirstRedo) {
+            m_SkipFirstRedo = false;
+            return;
+        }
+        m_Doc.ApplyEntries(m_After);
+    }
+
+  private:
+    CQuorlinDoc& m_Doc;
+    BankEntries m_Before;
+    BankEntries m_After;
+    bool m_SkipFirstRedo;
+};
+
+// The entries of in_after whose value differs from in_before (same entries, same order).
+void KeepChanged(BankEntries& io_before, BankEntries& io_after) {
+    BankEntries before;
+    BankEntries after;
+    for (size_t i = 0; i < io_after.size(); ++i) {
+        if (io_before[i] != io_after[i]) {
+            before.push_back(std::move(io_before[i]));
+            after.push_back(std::move(io_after[i]));
+        }
+    }
+    io_before = std::move(before);
+    io_after = std::move(after);
+}
+
+QString StepName(const char* in_verb, bool in_tone, int in_index) {
+    return QStringLiteral("%1 %2 %3")
+        .arg(QLatin1String(in_verb), in_tone ? QStringLiteral("Tone") : QStringLiteral("Patch"),
+             QString::fromStdString(EntryNumber(in_index)));
+}
 }  // namespace
 
 CQuorlinDoc::CQuorlinDoc(CQuorlinApp& in_app)
     : QObject(&in_app), m_App(in_app), m_ptrSysExData(std::make_unique<CSysExData>(this)) {
     m_App.RegisterDocument(this);
+    connect(&m_UndoStack, &QUndoStack::cleanChanged, this, [this]() { NoteModifiedChange(); });
+    connect(&m_UndoStack, &QUndoStack::indexChanged, this, [this]() {
+        NoteModifiedChange();
+        Q_EMIT UndoStateChanged();
+    });
 }
 
 CQuorlinDoc::~CQuorlinDoc() {
@@ -61,7 +115,8 @@ void CQuorlinDoc::RemoveView(CQuorlinView* in_ptrView) {
 void CQuorlinDoc::OnNewDocument() {
     m_PathName.clear();
     m_Title = QStringLiteral("MKS80v%1").arg(m_App.NextUntitledNumber());
-    m_Modified = false;
+    m_UndoStack.clear();
+    NoteModifiedChange();
     Q_EMIT TitleChanged();
 }
 
@@ -88,7 +143,8 @@ bool CQuorlinDoc::OnOpenDocument(const QString& in_path) {
         }
     }
     SetPathName(in_path);
-    m_Modified = false;
+    m_UndoStack.clear();
+    NoteModifiedChange();
     return true;
 }
 
@@ -132,7 +188,7 @@ bool CQuorlinDoc::DoSave(bool in_saveAs) {
 }
 
 bool CQuorlinDoc::SaveModified() {
-    if (!m_Modified) {
+    if (!IsModified()) {
         return true;
     }
     switch (m_App.GetAsker().AskSaveChanges(m_Title)) {
@@ -151,7 +207,7 @@ bool CQuorlinDoc::OnCloseDocument() {
         return false;
     }
     // The windows go without asking again.
-    m_Modified = false;
+    SetModifiedFlag(false);
     const std::vector<CQuorlinView*> views = m_Views;
     for (CQuorlinView* view : views) {
         view->CloseFrame();
@@ -160,11 +216,140 @@ bool CQuorlinDoc::OnCloseDocument() {
 }
 
 void CQuorlinDoc::SetModifiedFlag(bool in_modified) {
-    if (m_Modified == in_modified) {
+    if (in_modified) {
+        m_UndoStack.resetClean();
+    } else {
+        m_ReceiveChanged = false;
+        m_UndoStack.setClean();
+    }
+    NoteModifiedChange();
+}
+
+bool CQuorlinDoc::IsModified() const {
+    return m_ReceiveChanged || !m_UndoStack.isClean();
+}
+
+void CQuorlinDoc::NoteModifiedChange() {
+    const bool modified = IsModified();
+    if (modified != m_WasModified) {
+        m_WasModified = modified;
+        Q_EMIT TitleChanged();
+    }
+}
+
+bool CQuorlinDoc::ReplaceEntries(const QString& in_stepName, const BankEntries& in_after) {
+    const CSysExData& bank = *m_ptrSysExData;
+    BankEntries before;
+    before.reserve(in_after.size());
+    for (const BankEntry& entry : in_after) {
+        before.push_back(ReadEntry(bank, entry.tone, entry.index));
+    }
+    // The step changes something when the last value written to some entry differs
+    // from what the entry holds now.
+    bool changes = false;
+    for (size_t i = 0; i < in_after.size() && !changes; ++i) {
+        bool last = true;
+        for (size_t j = i + 1; j < in_after.size(); ++j) {
+            last = last && !(in_after[j].tone == in_after[i].tone &&
+                             in_after[j].index == in_after[i].index);
+        }
+        changes = last && in_after[i] != before[i];
+    }
+    if (!changes) {
+        for (const BankEntry& entry : in_after) {
+            RefreshRow(entry.index);
+        }
+        return false;
+    }
+    m_UndoStack.push(new CBankEditCommand(*this, in_stepName, std::move(before), in_after, false));
+    return true;
+}
+
+bool CQuorlinDoc::ReplaceBank(const QString& in_stepName, const CSysExData& in_source) {
+    BankEntries before = ReadWholeBank(*m_ptrSysExData);
+    BankEntries after = ReadWholeBank(in_source);
+    KeepChanged(before, after);
+    return ReplaceEntries(in_stepName, after);
+}
+
+bool CQuorlinDoc::RenameEntry(bool in_tone, int in_index, const std::string& in_name) {
+    return NameEntries(StepName("Rename", in_tone, in_index), {{in_tone, in_index, in_name}});
+}
+
+bool CQuorlinDoc::NameEntries(const QString& in_stepName, const std::vector<EntryName>& in_names) {
+    BankEntries after;
+    for (const EntryName& each : in_names) {
+        if (each.index < 0 || each.index >= BANK_SIZE) {
+            continue;
+        }
+        after.push_back(ReadEntry(*m_ptrSysExData, each.tone, each.index));
+        after.back().name = each.name;
+    }
+    return ReplaceEntries(in_stepName, after);
+}
+
+bool CQuorlinDoc::PasteEntries(bool in_tone, int in_index, const BankEntries& in_after) {
+    (void)ReplaceEntries(StepName("Paste", in_tone, in_index), in_after);
+    return true;
+}
+
+int CQuorlinDoc::ImportSysEx(const uint8_t* in_bytes, size_t in_size) {
+    // Read into a copy first, so the import is one step however many blocks it held.
+    CNullBankView nowhere;
+    CSysExData scratch(&nowhere);
+    WriteEntries(scratch, ReadWholeBank(*m_ptrSysExData));
+    const int blocks = scratch.ImportSysEx(in_bytes, in_size);
+    if (blocks > 0) {
+        (void)ReplaceBank(QStringLiteral("Open Sysex Data"), scratch);
+    }
+    return blocks;
+}
+
+void CQuorlinDoc::BeginReceive() {
+    if (IsReceiving()) {
         return;
     }
-    m_Modified = in_modified;
-    Q_EMIT TitleChanged();
+    m_ReceiveBefore = ReadWholeBank(*m_ptrSysExData);
+    m_ReceiveChanged = false;
+    Q_EMIT UndoStateChanged();
+}
+
+void CQuorlinDoc::EntriesReceived() {
+    if (IsReceiving()) {
+        m_ReceiveChanged = true;
+    }
+    NoteModifiedChange();
+}
+
+void CQuorlinDoc::EndReceive() {
+    if (!IsReceiving()) {
+        return;
+    }
+    BankEntries before = std::move(*m_ReceiveBefore);
+    m_ReceiveBefore.reset();
+    BankEntries after = ReadWholeBank(*m_ptrSysExData);
+    KeepChanged(before, after);
+    m_ReceiveChanged = false;
+    if (!after.empty()) {
+        m_UndoStack.push(new CBankEditCommand(*this, QStringLiteral("Get Patches"),
+                                              std::move(before), std::move(after), true));
+    }
+    NoteModifiedChange();
+    Q_EMIT UndoStateChanged();
+}
+
+void CQuorlinDoc::ApplyEntries(const BankEntries& in_entries) {
+    WriteEntries(*m_ptrSysExData, in_entries);
+    // A few rows are brought into sight; a whole bank is only repainted where it shows.
+    if (in_entries.size() <= 3) {
+        for (const BankEntry& entry : in_entries) {
+            RefreshRow(entry.index);
+        }
+        return;
+    }
+    for (CQuorlinView* view : m_Views) {
+        view->RepaintRows(0, BANK_SIZE);
+    }
 }
 
 void CQuorlinDoc::SetPathName(const QString& in_path) {

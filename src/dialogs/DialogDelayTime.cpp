@@ -7,11 +7,11 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/Quorlin.h"
+#include "dialogs/DialogHost.h"
 #include "dialogs/DialogLayout.h"
 #include "platform/Prompter.h"
 
-CDialogDelayTime::CDialogDelayTime(CQuorlinApp& in_app, QWidget* in_parent)
+CDialogDelayTime::CDialogDelayTime(DialogHost& in_app, QWidget* in_parent)
     : QDialog(in_parent), m_App(in_app) {
     setWindowTitle(QStringLiteral("Send Recieve Time Delay"));
     setModal(true);

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-class CQuorlinApp;
+class DialogHost;
 class QLineEdit;
 class QPushButton;
 
@@ -13,7 +13,7 @@ class CDialogDelayTime : public QDialog {
     Q_OBJECT
 
   public:
-    explicit CDialogDelayTime(CQuorlinApp& in_app, QWidget* in_parent = nullptr);
+    explicit CDialogDelayTime(DialogHost& in_app, QWidget* in_parent = nullptr);
 
     // The number at the start of in_text the way the C library's atoi reads it
     // (blanks skipped, an optional sign, the digits up to the first other character,
@@ -28,5 +28,5 @@ class CDialogDelayTime : public QDialog {
     void OnInitDialog();
     void OnOK();
 
-    CQuorlinApp& m_App;
+    DialogHost& m_App;
 };

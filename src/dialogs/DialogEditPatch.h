@@ -1,30 +1,31 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
 
-class CBankView;
 class CSysExData;
 class QLineEdit;
 class QPushButton;
 
-// "Edit Patch": renames one patch of a bank and has its view repaint the row.
+// "Edit Patch": asks for a new name for one patch of a bank. The dialog only returns
+// the name (m_Name once accepted); the document carries out the rename.
 class CDialogEditPatch : public QDialog {
     Q_OBJECT
 
   public:
-    // in_ptrView and in_SysExData are not owned and must outlive the dialog.
-    CDialogEditPatch(CBankView* in_ptrView, CSysExData* in_SysExData, int in_Index,
-                     QWidget* in_parent = nullptr);
+    // in_SysExData is not owned and must outlive the dialog.
+    CDialogEditPatch(const CSysExData* in_SysExData, int in_Index, QWidget* in_parent = nullptr);
 
     QLineEdit* m_NameEdit = nullptr;
     QPushButton* m_OkButton = nullptr;
     QPushButton* m_CancelButton = nullptr;
+    // The name the user entered, valid once the dialog was accepted.
+    std::string m_Name;
 
   private:
     void OnInitDialog();
     void OnOK();
 
-    CBankView* m_ptrView;
+    const CSysExData* m_ptrSysExData;
     int m_Index;
-    CSysExData* m_ptrSysExData;
 };

@@ -7,12 +7,9 @@
 #include "bank/SysExData.h"
 #include "dialogs/EntryNameText.h"
 #include "dialogs/NameDialogForm.h"
-#include "platform/Prompter.h"
 
-CDialogEditTone::CDialogEditTone(CBankView* in_ptrView, CSysExData* in_SysExData, int in_Index,
-                                 QWidget* in_parent)
-    : QDialog(in_parent), m_ptrView(in_ptrView), m_ptrSysExData(in_SysExData), m_Index(in_Index) {
-    assert(in_ptrView && "in_ptrView");
+CDialogEditTone::CDialogEditTone(const CSysExData* in_SysExData, int in_Index, QWidget* in_parent)
+    : QDialog(in_parent), m_ptrSysExData(in_SysExData), m_Index(in_Index) {
     assert(in_SysExData && "in_SysExData");
     const NameDialogControls controls =
         BuildNameDialogForm(*this, QStringLiteral("Edit Tone"), QStringLiteral("Tone Name"));
@@ -24,32 +21,21 @@ CDialogEditTone::CDialogEditTone(CBankView* in_ptrView, CSysExData* in_SysExData
 }
 
 void CDialogEditTone::OnInitDialog() {
-    const CToneData* tone = m_ptrSysExData->GetTone(m_Index);
-    if (tone) {
-        m_NameEdit->setText(EntryNameToText(tone->GetName()));
+    if (const CToneData* tone = m_ptrSysExData->GetTone(m_Index)) {
+        ShowNameForTyping(m_NameEdit, EntryNameToText(tone->GetName()));
     }
 }
 
 void CDialogEditTone::OnOK() {
-    const std::string name = EntryNameFromText(m_NameEdit->text());
-    const int maxLength = MaxEntryNameLength();
-    if (name.size() > static_cast<size_t>(maxLength)) {
-        platform::GetPrompter().Message(
-            "The tone name you entered is larger than the \n" + std::to_string(maxLength) +
-            " character maximum size allowed.\n\nPlease enter a correct tone name.");
+    const std::optional<std::string> name = CheckEnteredName(m_NameEdit->text(), "tone");
+    if (!name) {
         return;
     }
-    if (name.empty()) {
-        platform::GetPrompter().Message("You must enter a tone name or press cancel.");
-        return;
-    }
-    CToneData* tone = m_ptrSysExData->GetTone(m_Index);
-    if (!tone) {
+    if (!m_ptrSysExData->GetTone(m_Index)) {
         // The bank has reported the bad index; there is no entry to rename.
         reject();
         return;
     }
-    tone->SetName(name);
-    m_ptrView->RefreshRow(m_Index);
+    m_Name = *name;
     accept();
 }

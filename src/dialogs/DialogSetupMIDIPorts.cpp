@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <string>
 
-#include "app/Quorlin.h"
+#include "dialogs/DialogHost.h"
 #include "dialogs/DialogLayout.h"
 #include "midi/MidiManager.h"
 #include "midi/MidiService.h"
@@ -63,7 +63,7 @@ std::optional<uint32_t> SelectedId(const QComboBox* in_combo, const std::vector<
 
 }  // namespace
 
-CDialogSetupMIDIPorts::CDialogSetupMIDIPorts(CQuorlinApp& in_app, QWidget* in_parent)
+CDialogSetupMIDIPorts::CDialogSetupMIDIPorts(DialogHost& in_app, QWidget* in_parent)
     : QDialog(in_parent), m_App(in_app) {
     setWindowTitle(QStringLiteral("Setup Midi Ports"));
     setModal(true);
@@ -126,39 +126,41 @@ void CDialogSetupMIDIPorts::OnInitDialog() {
             "1000 Midi Devices.  Contact Programmer for fix, though you have way too many Midi "
             "devices for one computer!.");
     }
-    FillPortList(m_InPortCombo, m_InDevIDs, inCount, m_App.m_MidiInDevID,
+    const MidiSetupValues setup = m_App.GetMidiSetup();
+    FillPortList(m_InPortCombo, m_InDevIDs, inCount, setup.inDevID,
                  [&service](unsigned in_id, std::string& out_name) {
                      return service.InGetDevCaps(in_id, out_name);
                  });
-    FillPortList(m_OutPortCombo, m_OutDevIDs, outCount, m_App.m_MidiOutDevID,
+    FillPortList(m_OutPortCombo, m_OutDevIDs, outCount, setup.outDevID,
                  [&service](unsigned in_id, std::string& out_name) {
                      return service.OutGetDevCaps(in_id, out_name);
                  });
     // A stored channel outside 1 to 16 leaves the list with nothing selected.
-    const int channel = m_App.m_MidiChannel;
+    const int channel = setup.channel;
     m_ChannelCombo->setCurrentIndex(channel >= 1 && channel <= kChannelCount ? channel - 1 : -1);
-    m_SaveOnExitCheck->setChecked(m_App.m_SaveSettingsOnExit != 0);
+    m_SaveOnExitCheck->setChecked(setup.saveSettingsOnExit != 0);
 }
 
 void CDialogSetupMIDIPorts::OnOK() {
     CMidiManager* manager = m_App.GetMidiManager();
+    MidiSetupValues setup = m_App.GetMidiSetup();
     // A list with no entry selected (no device of that kind) keeps the id it had.
     if (const std::optional<uint32_t> in = SelectedId(m_InPortCombo, m_InDevIDs)) {
         manager->SetMidiInDevID(*in);
-        m_App.m_MidiInDevID = *in;
+        setup.inDevID = *in;
     }
     if (const std::optional<uint32_t> out = SelectedId(m_OutPortCombo, m_OutDevIDs)) {
         manager->SetMidiOutDevID(*out);
-        m_App.m_MidiOutDevID = *out;
+        setup.outDevID = *out;
     }
-    m_App.m_SaveSettingsOnExit = m_SaveOnExitCheck->isChecked() ? 1 : 0;
+    setup.saveSettingsOnExit = m_SaveOnExitCheck->isChecked() ? 1 : 0;
     // With no channel selected the channel stays as it was: channel 0 would end the
     // program when the link is handed it.
     const int position = m_ChannelCombo->currentIndex();
     if (position >= 0 && position < kChannelCount) {
-        m_App.m_MidiChannel = position + 1;
-        m_App.SetMidiChannel(position + 1);
+        setup.channel = position + 1;
     }
+    m_App.SetMidiSetup(setup);
     accept();
 }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-class CQuorlinApp;
+class DialogHost;
 class QCheckBox;
 class QComboBox;
 class QPushButton;
@@ -16,7 +16,7 @@ class CDialogSetupMIDIPorts : public QDialog {
     Q_OBJECT
 
   public:
-    explicit CDialogSetupMIDIPorts(CQuorlinApp& in_app, QWidget* in_parent = nullptr);
+    explicit CDialogSetupMIDIPorts(DialogHost& in_app, QWidget* in_parent = nullptr);
 
     QCheckBox* m_SaveOnExitCheck = nullptr;
     QComboBox* m_OutPortCombo = nullptr;
@@ -37,5 +37,5 @@ class CDialogSetupMIDIPorts : public QDialog {
     void OnOK();
     void OnTest();
 
-    CQuorlinApp& m_App;
+    DialogHost& m_App;
 };

@@ -5,9 +5,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/Quorlin.h"
 #include "bank/SysExData.h"
+#include "dialogs/DialogHost.h"
 #include "dialogs/DialogLayout.h"
+#include "dialogs/EntryNameText.h"
+#include "platform/Prompter.h"
 
 NameDialogControls BuildNameDialogForm(QDialog& in_dialog, const QString& in_title,
                                        const QString& in_label) {
@@ -30,13 +32,37 @@ NameDialogControls BuildNameDialogForm(QDialog& in_dialog, const QString& in_tit
     controls.okButton->setDefault(true);
     QWidget::setTabOrder(controls.okButton, controls.cancelButton);
     QWidget::setTabOrder(controls.cancelButton, controls.nameEdit);
-    controls.okButton->setFocus();
 
     QObject::connect(controls.cancelButton, &QPushButton::clicked, &in_dialog, &QDialog::reject);
     return controls;
 }
 
+void ShowNameForTyping(QLineEdit* in_edit, const QString& in_name) {
+    in_edit->setText(in_name);
+    in_edit->selectAll();
+    in_edit->setFocus();
+}
+
+std::optional<std::string> CheckEnteredName(const QString& in_text, const char* in_kind) {
+    const std::string name = EntryNameFromText(in_text);
+    const int maxLength = MaxEntryNameLength();
+    const std::string kind(in_kind);
+    if (name.size() > static_cast<size_t>(maxLength)) {
+        platform::GetPrompter().Message("The " + kind + " name you entered is larger than the \n" +
+                                        std::to_string(maxLength) +
+                                        " character maximum size allowed.\n\nPlease enter a "
+                                        "correct " +
+                                        kind + " name.");
+        return std::nullopt;
+    }
+    if (name.empty()) {
+        platform::GetPrompter().Message("You must enter a " + kind + " name or press cancel.");
+        return std::nullopt;
+    }
+    return name;
+}
+
 int MaxEntryNameLength() {
-    const CQuorlinApp* app = QuorlinApp();
-    return app ? app->m_MaxNameLength : CLIPBOARD_MAX_NAME;
+    const DialogHost* host = GetDialogHost();
+    return host ? host->GetMaxNameLength() : CLIPBOARD_MAX_NAME;
 }

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstring>
 
+#include "bank/BankEntries.h"
 #include "bank/SysExData.h"
 #include "dialogs/DialogChooseToneToOverwrite.h"
 #include "platform/Prompter.h"
@@ -82,12 +83,27 @@ std::optional<Record> ReadRecord(const QMimeData* in_data, const char* in_format
     return record;
 }
 
-void StoreTone(CSysExData& in_bank, int in_index, const Record& in_record, int in_place,
-               CBankView& in_view) {
-    CToneData* tone = in_bank.GetTone(in_index);
-    tone->SetName(PlaceName(in_record, in_place));
-    tone->SetData(PlaceBytes(in_record, in_place));
-    in_view.RefreshRow(in_index);
+// The entry a place of the record becomes, named as the bank names it once stored (an
+// empty entry that receives bytes takes its placeholder name).
+BankEntry PlaceEntry(const Record& in_record, int in_place, bool in_tone, int in_index) {
+    BankEntry entry;
+    entry.tone = in_tone;
+    entry.index = in_index;
+    const int8_t* bytes = PlaceBytes(in_record, in_place);
+    if (in_tone) {
+        CToneData tone;
+        tone.SetName(PlaceName(in_record, in_place));
+        tone.SetData(bytes);
+        entry.name = tone.GetName();
+        entry.data.assign(bytes, bytes + TONE_PARAM_COUNT);
+    } else {
+        CPatchData patch;
+        patch.SetName(PlaceName(in_record, in_place));
+        patch.SetData(bytes);
+        entry.name = patch.GetName();
+        entry.data.assign(bytes, bytes + PATCH_PARAM_COUNT);
+    }
+    return entry;
 }
 
 // A record copied here should still paste after the program has ended. On Windows the
@@ -150,8 +166,8 @@ std::unique_ptr<QMimeData> CreateBankMimeData(const CSysExData& in_bank, int in_
     return data;
 }
 
-bool PasteBankMimeData(const QMimeData* in_data, CSysExData& in_bank, int in_row, int in_column,
-                       CBankView& in_view, const ToneChooser& in_chooser) {
+std::optional<BankEntries> PastedEntries(const QMimeData* in_data, CSysExData& in_bank, int in_row,
+                                         int in_column, const ToneChooser& in_chooser) {
     // A patch record goes only onto a patch, a tone record only onto a tone.
     const bool onPatch = in_column == 0;
     std::optional<Record> record;
@@ -160,47 +176,65 @@ bool PasteBankMimeData(const QMimeData* in_data, CSysExData& in_bank, int in_row
     }
     if (!record) {
         platform::GetPrompter().Beep();
-        return false;
+        return std::nullopt;
     }
 
     if (!onPatch) {
-        StoreTone(in_bank, in_row, *record, 0, in_view);
-        return true;
+        return BankEntries{PlaceEntry(*record, 0, true, in_row)};
     }
 
     // The tones a patch plays land where the user says. A tone whose number names no
     // tone of a bank was not carried by the copy, and a choice that names none (a tone
     // dialog with nothing selected) has no place to go: either way that tone is left
     // out and the rest of the paste goes on.
-    int first = SignedByte(*record, kFirstToneNumber);
-    int second = SignedByte(*record, kSecondToneNumber);
-    const int8_t mode = SignedByte(*record, kPatchMode);
-    if (IsBankIndex(first)) {
-        const std::optional<int> chosen = in_chooser(first, in_bank);
-        if (!chosen) {
-            return false;
+    const auto choose = [&](int in_copied) -> std::optional<int> {
+        if (!IsBankIndex(in_copied)) {
+            return -1;
         }
-        first = *chosen;
+        return in_chooser(in_copied, in_bank);
+    };
+    const bool singleTone = SignedByte(*record, kPatchMode) == kSingleToneMode;
+    const std::optional<int> first = choose(SignedByte(*record, kFirstToneNumber));
+    if (!first) {
+        return std::nullopt;
     }
-    if (mode != kSingleToneMode && IsBankIndex(second)) {
-        const std::optional<int> chosen = in_chooser(second, in_bank);
-        if (!chosen) {
-            return false;
-        }
-        second = *chosen;
+    // A patch that plays its first tone only brings that one tone; no other tone of
+    // this bank is touched.
+    const std::optional<int> second =
+        singleTone ? std::optional<int>(-1) : choose(SignedByte(*record, kSecondToneNumber));
+    if (!second) {
+        return std::nullopt;
     }
 
-    // The patch keeps its own tone numbers, whatever tones were chosen.
-    CPatchData* patch = in_bank.GetPatch(in_row);
-    patch->SetName(PlaceName(*record, 0));
-    patch->SetData(PlaceBytes(*record, 0));
-    in_view.RefreshRow(in_row);
-    if (IsBankIndex(first)) {
-        StoreTone(in_bank, first, *record, kFirstTonePlace, in_view);
+    // The pasted patch plays the tones placed for it here, not the numbers it had in
+    // the bank it came from.
+    BankEntries entries{PlaceEntry(*record, 0, false, in_row)};
+    std::vector<int8_t>& bytes = entries.front().data;
+    if (IsBankIndex(*first)) {
+        bytes[3] = static_cast<int8_t>(*first);
+        if (singleTone) {
+            bytes[13] = static_cast<int8_t>(*first);
+        }
+        entries.push_back(PlaceEntry(*record, kFirstTonePlace, true, *first));
     }
     // When both choices are the same tone, the second one is what stays.
-    if (IsBankIndex(second)) {
-        StoreTone(in_bank, second, *record, kSecondTonePlace, in_view);
+    if (IsBankIndex(*second)) {
+        bytes[13] = static_cast<int8_t>(*second);
+        entries.push_back(PlaceEntry(*record, kSecondTonePlace, true, *second));
+    }
+    return entries;
+}
+
+bool PasteBankMimeData(const QMimeData* in_data, CSysExData& in_bank, int in_row, int in_column,
+                       CBankView& in_view, const ToneChooser& in_chooser) {
+    const std::optional<BankEntries> entries =
+        PastedEntries(in_data, in_bank, in_row, in_column, in_chooser);
+    if (!entries) {
+        return false;
+    }
+    WriteEntries(in_bank, *entries);
+    for (const BankEntry& entry : *entries) {
+        in_view.RefreshRow(entry.index);
     }
     return true;
 }

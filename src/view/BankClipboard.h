@@ -4,6 +4,8 @@
 #include <memory>
 #include <optional>
 
+#include "bank/BankEntries.h"
+
 class CBankView;
 class CSysExData;
 class QMimeData;
@@ -26,8 +28,15 @@ ToneChooser DialogToneChooser(QWidget* in_parent);
 // nullptr when the row or the column names no entry.
 std::unique_ptr<QMimeData> CreateBankMimeData(const CSysExData& in_bank, int in_row, int in_column);
 
-// Stores a record into (row, column) of in_bank, refreshing the rows it changes through
-// in_view. Beeps and returns false when the data does not hold a record of the kind
+// What pasting a record into (row, column) of in_bank writes, in order, once the user
+// has said where its tones go: the patch (playing the tones chosen) and its tones, or the
+// tone. Nothing is written here. Beeps and returns nothing when the data does not hold a
+// record of the kind the column needs; nothing on Cancel.
+std::optional<BankEntries> PastedEntries(const QMimeData* in_data, CSysExData& in_bank, int in_row,
+                                         int in_column, const ToneChooser& in_chooser);
+
+// Stores a record into (row, column) of a bank that no document holds, refreshing the rows it
+// changes through in_view. Beeps and returns false when the data does not hold a record of the kind
 // the column needs; false on Cancel. True when something was stored.
 bool PasteBankMimeData(const QMimeData* in_data, CSysExData& in_bank, int in_row, int in_column,
                        CBankView& in_view, const ToneChooser& in_chooser);

@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
@@ -13,12 +14,9 @@
 #include <QPainter>
 #include <QPalette>
 #include <QScrollBar>
+#include <QToolTip>
 #include <algorithm>
 
-#include "app/Quorlin.h"
-#include "app/QuorlinDoc.h"
-#include "app/UserAsker.h"
-#include "app/WebPages.h"
 #include "bank/Archive.h"
 #include "dialogs/DialogDelayTime.h"
 #include "dialogs/DialogEditPatch.h"
@@ -29,6 +27,10 @@
 #include "platform/Prompter.h"
 #include "platform/Trace.h"
 #include "view/BankClipboard.h"
+#include "view/BankDocument.h"
+#include "view/CommandIds.h"
+#include "view/EntryToolTip.h"
+#include "view/ViewHost.h"
 
 namespace {
 const QColor kOddGroupNumber(240, 15, 0);
@@ -48,7 +50,7 @@ void DrawOpaqueText(QPainter& in_painter, int in_x, int in_y, const QString& in_
 }
 }  // namespace
 
-CQuorlinView::CQuorlinView(CQuorlinDoc& in_doc, QWidget* in_parent)
+CQuorlinView::CQuorlinView(BankDocument& in_doc, QWidget* in_parent)
     : CRowView(in_parent), m_ptrDoc(&in_doc) {
     m_SelectedRow = 1;
     m_SelectedColumn = 0;
@@ -60,21 +62,21 @@ CQuorlinView::CQuorlinView(CQuorlinDoc& in_doc, QWidget* in_parent)
 
     m_ptrPopup = new QMenu(QStringLiteral("popup menu"), this);
     QAction* cut = m_ptrPopup->addAction(QStringLiteral("&Cut"));
-    cut->setData(32774);
+    cut->setData(ID_POPUP_CUT);
     cut->setEnabled(false);
     QAction* copy = m_ptrPopup->addAction(QStringLiteral("Copy"));
-    copy->setData(32775);
+    copy->setData(ID_POPUP_COPY);
     connect(copy, &QAction::triggered, this, [this]() { OnEditCopy(); });
     QAction* paste = m_ptrPopup->addAction(QStringLiteral("Paste"));
-    paste->setData(32776);
+    paste->setData(ID_POPUP_PASTE);
     connect(paste, &QAction::triggered, this, [this]() { OnEditPaste(); });
     m_ptrPopup->addSeparator();
     QAction* rename = m_ptrPopup->addAction(QStringLiteral("Rename"));
-    rename->setData(32777);
+    rename->setData(ID_POPUP_RENAME);
     connect(rename, &QAction::triggered, this, [this]() { OnRename(); });
 
-    if (CQuorlinApp* app = QuorlinApp()) {
-        app->SetActiveBankView(this);
+    if (ViewHost* host = GetViewHost()) {
+        host->SetActiveBankView(this);
     }
 }
 
@@ -134,12 +136,9 @@ std::unique_ptr<QMimeData> CQuorlinView::CreateDataSource() {
 }
 
 bool CQuorlinView::PasteData(const QMimeData* in_data) {
-    const bool stored = PasteBankMimeData(in_data, *GetSysExData(), m_SelectedRow, m_SelectedColumn,
-                                          *m_ptrDoc, DialogToneChooser(this));
-    if (stored) {
-        m_ptrDoc->SetModifiedFlag();
-    }
-    return stored;
+    const std::optional<BankEntries> entries = PastedEntries(
+        in_data, *GetSysExData(), m_SelectedRow, m_SelectedColumn, DialogToneChooser(this));
+    return entries && m_ptrDoc->PasteEntries(m_SelectedColumn != 0, m_SelectedRow, *entries);
 }
 
 CSysExData* CQuorlinView::GetSysExData() {
@@ -233,75 +232,76 @@ void CQuorlinView::OnEditPaste() {
 }
 
 void CQuorlinView::OnRename() {
-    CSysExData* bank = GetSysExData();
-    const auto currentName = [&]() {
-        const bool tone = m_SelectedColumn != 0;
-        if (m_SelectedRow < 0 || m_SelectedRow >= BANK_SIZE) {
-            return std::string();
+    const bool tone = m_SelectedColumn != 0;
+    std::string name;
+    if (tone) {
+        CDialogEditTone dialog(GetSysExData(), m_SelectedRow, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
         }
-        return tone ? bank->GetTone(m_SelectedRow)->GetName()
-                    : bank->GetPatch(m_SelectedRow)->GetName();
-    };
-    const std::string before = currentName();
-    int result = QDialog::Rejected;
-    if (m_SelectedColumn == 0) {
-        CDialogEditPatch dialog(m_ptrDoc, GetSysExData(), m_SelectedRow, this);
-        result = dialog.exec();
+        name = dialog.m_Name;
     } else {
-        CDialogEditTone dialog(m_ptrDoc, GetSysExData(), m_SelectedRow, this);
-        result = dialog.exec();
+        CDialogEditPatch dialog(GetSysExData(), m_SelectedRow, this);
+        if (dialog.exec() != QDialog::Accepted) {
+            return;
+        }
+        name = dialog.m_Name;
     }
-    // OK with the name as it was changes nothing worth saving.
-    if (result == QDialog::Accepted && currentName() != before) {
-        m_ptrDoc->SetModifiedFlag();
-    }
+    m_ptrDoc->RenameEntry(tone, m_SelectedRow, name);
 }
 
 void CQuorlinView::OnGetPatches() {
-    CQuorlinApp* app = QuorlinApp();
-    if (!app) {
+    ViewHost* host = GetViewHost();
+    if (!host) {
         return;
     }
     // The command comes from this window, so its bank is the one to fill.
-    app->SetActiveBankView(this);
-    app->GetMidiManager()->GetPatches();
+    host->SetActiveBankView(this);
+    host->GetMidiManager()->GetPatches();
 }
 
 void CQuorlinView::OnSendPatches() {
-    CQuorlinApp* app = QuorlinApp();
-    if (!app) {
+    ViewHost* host = GetViewHost();
+    if (!host) {
         return;
     }
-    app->SetActiveBankView(this);
-    app->GetMidiManager()->SendPatches();
+    // The instrument keeps no copy of what it held: ask before replacing it.
+    if (platform::GetPrompter().Message(
+            "Replace all 64 patches and 64 tones in the MKS-80's memory with this bank?\n\n"
+            "What the MKS-80 holds now will be lost.",
+            platform::PromptButtons::OkCancel) != platform::PromptAnswer::Ok) {
+        return;
+    }
+    host->SetActiveBankView(this);
+    host->GetMidiManager()->SendPatches();
 }
 
 void CQuorlinView::OnDisplaySelectionData() {
-    if (CQuorlinApp* app = QuorlinApp()) {
-        app->DisplaySelectionData();
+    if (ViewHost* host = GetViewHost()) {
+        host->DisplaySelectionData();
     }
 }
 
 void CQuorlinView::OnSelectMidiPort() {
-    if (CQuorlinApp* app = QuorlinApp()) {
-        CDialogSetupMIDIPorts dialog(*app, window());
+    if (ViewHost* host = GetViewHost()) {
+        CDialogSetupMIDIPorts dialog(*host, window());
         dialog.exec();
     }
 }
 
 void CQuorlinView::OnSetMidiTransferSpeed() {
-    if (CQuorlinApp* app = QuorlinApp()) {
-        CDialogDelayTime dialog(*app, window());
+    if (ViewHost* host = GetViewHost()) {
+        CDialogDelayTime dialog(*host, window());
         dialog.exec();
     }
 }
 
 void CQuorlinView::OnOpenSysexData() {
-    CQuorlinApp* app = QuorlinApp();
-    if (!app) {
+    ViewHost* host = GetViewHost();
+    if (!host) {
         return;
     }
-    const QString path = app->GetAsker().OpenFileName(
+    const QString path = host->AskOpenFileName(
         QStringLiteral("Open"),
         {QStringLiteral("All files (*)"), QStringLiteral("System exclusive (*.syx)")});
     if (path.isEmpty()) {
@@ -317,31 +317,37 @@ void CQuorlinView::OnOpenSysexData() {
     }
     const QByteArray bytes = file.read(qint64(SYSEX_IMPORT_LIMIT));
     file.close();
-    const int blocks = GetSysExData()->ImportSysEx(
+    [[maybe_unused]] const int blocks = m_ptrDoc->ImportSysEx(
         reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
     QUORLIN_TRACE("\nImported %d blocks", blocks);
-    // Only a file that filled something changed the bank.
-    if (blocks > 0) {
-        m_ptrDoc->SetModifiedFlag();
-    }
 }
 
 void CQuorlinView::OnHelpContents() {
-    CQuorlinApp* app = QuorlinApp();
-    if (!app || !app->GetShell()) {
-        return;
+    if (ViewHost* host = GetViewHost()) {
+        host->ShowHelpContents();
     }
-    const QString guide = webpages::HelpPageUrl();
-    if (guide.isEmpty()) {
-        (void)platform::GetPrompter().Message(
-            "The user guide was not found beside the program; it may not have been installed.");
-        return;
-    }
-    app->GetShell()->OpenUrl(guide.toStdString());
 }
 
 void CQuorlinView::OnDisconnect() {
-    if (CQuorlinApp* app = QuorlinApp()) {
-        app->GetMidiManager()->CloseMidiPorts();
+    if (ViewHost* host = GetViewHost()) {
+        host->GetMidiManager()->CloseMidiPorts();
     }
+}
+
+bool CQuorlinView::viewportEvent(QEvent* in_event) {
+    if (in_event->type() != QEvent::ToolTip) {
+        return CRowView::viewportEvent(in_event);
+    }
+    auto* help = static_cast<QHelpEvent*>(in_event);
+    int row = 0;
+    int column = 0;
+    const QString text =
+        CellAt(help->pos(), row, column) ? EntryToolTip(*GetSysExData(), row, column) : QString();
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        in_event->ignore();
+    } else {
+        QToolTip::showText(help->globalPos(), text, viewport());
+    }
+    return true;
 }

@@ -5,7 +5,7 @@
 #include "view/Rowview.h"
 
 class CArchive;
-class CQuorlinDoc;
+class BankDocument;
 class QMenu;
 
 // The window in which the user sees one bank: 64 rows "11" to "88", each with the
@@ -15,13 +15,13 @@ class CQuorlinView : public CRowView {
     Q_OBJECT
 
   public:
-    explicit CQuorlinView(CQuorlinDoc& in_doc, QWidget* in_parent = nullptr);
+    explicit CQuorlinView(BankDocument& in_doc, QWidget* in_parent = nullptr);
     ~CQuorlinView() override;
 
     int m_SelectedRow = 1;
     int m_SelectedColumn = 0;
 
-    CQuorlinDoc* GetDocument() const { return m_ptrDoc; }
+    BankDocument* GetDocument() const { return m_ptrDoc; }
 
     void GetRowMetrics(const QFontMetrics& in_metrics, int& out_width, int& out_height,
                        int& out_charWidth) override;
@@ -64,6 +64,8 @@ class CQuorlinView : public CRowView {
   protected:
     void OnUpdate() override;
     void OnReturnKey() override;
+    // Hovering an entry shows what it plays or what plays it.
+    bool viewportEvent(QEvent* in_event) override;
     void mousePressEvent(QMouseEvent* in_event) override;
     void dragEnterEvent(QDragEnterEvent* in_event) override;
     void dragMoveEvent(QDragMoveEvent* in_event) override;
@@ -71,6 +73,6 @@ class CQuorlinView : public CRowView {
     void dropEvent(QDropEvent* in_event) override;
 
   private:
-    CQuorlinDoc* m_ptrDoc;
+    BankDocument* m_ptrDoc;
     QMenu* m_ptrPopup = nullptr;
 };

@@ -202,15 +202,22 @@ void CRowView::keyPressEvent(QKeyEvent* in_event) {
 }
 
 void CRowView::SelectAt(const QPoint& in_viewportPoint) {
+    int row = 0;
+    int column = 0;
+    if (CellAt(in_viewportPoint, row, column)) {
+        SelectCell(row, column);
+    }
+}
+
+bool CRowView::CellAt(const QPoint& in_viewportPoint, int& out_row, int& out_column) {
     MeasureRows();
     const QPoint logical = in_viewportPoint + QPoint(horizontalScrollBar()->value(), ScrollY());
     int first = 0;
     int last = 0;
     GetRowRange(QRect(logical, QSize(1, 1)), first, last, true);
-    const int column = logical.x() > 17 * m_CharWidth ? 1 : 0;
-    if (first <= GetNumRows() - 1) {
-        SelectCell(first, column);
-    }
+    out_row = first;
+    out_column = logical.x() > 17 * m_CharWidth ? 1 : 0;
+    return first <= GetNumRows() - 1;
 }
 
 void CRowView::mousePressEvent(QMouseEvent* in_event) {

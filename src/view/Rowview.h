@@ -74,6 +74,8 @@ class CRowView : public QAbstractScrollArea, public CBankView {
 
     // The selection part of a left-button press (also run before the popup menu).
     void SelectAt(const QPoint& in_viewportPoint);
+    // The row and column under a viewport point; false when no row is there.
+    bool CellAt(const QPoint& in_viewportPoint, int& out_row, int& out_column);
     int ScrollY() const;
 
   private:

@@ -28,6 +28,7 @@
 #include "platform/EventLoop.h"
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
+#include "view/CommandIds.h"
 #include "view/QuorlinView.h"
 
 // Readable failure messages for Qt strings.
@@ -115,16 +116,19 @@ class DeviceListService : public MidiService {
     unsigned m_Outputs;
 };
 
-// Command ids the tests use.
+// Command ids the tests use, under short names.
 namespace cmd {
-constexpr int New = 57600, Open = 57601, Close = 57602, Save = 57603, SaveAs = 57604;
-constexpr int Copy = 57634, Cut = 57635, Paste = 57637, Undo = 57643, Redo = 57644;
-constexpr int WindowNew = 57648, About = 57664, Exit = 57665;
-constexpr int SelectPort = 32771, GetPatches = 32772, SendPatches = 32773, Rename = 32779;
-constexpr int ExportToMidi = 32780, SaveToMks80 = 32783, LoadFromMks80 = 32784;
-constexpr int HelpContents = 32785, CheckVersion = 32786, TransferSpeed = 32788;
-constexpr int AppDisplaySelection = 32787, Disconnect = 32789;
-constexpr int DisplaySelection = 32790, OpenSysex = 32791;
+constexpr int New = ID_FILE_NEW, Open = ID_FILE_OPEN, Close = ID_FILE_CLOSE, Save = ID_FILE_SAVE;
+constexpr int SaveAs = ID_FILE_SAVE_AS, Copy = ID_EDIT_COPY, Cut = ID_EDIT_CUT;
+constexpr int Paste = ID_EDIT_PASTE, Undo = ID_EDIT_UNDO, Redo = ID_EDIT_REDO;
+constexpr int WindowNew = ID_WINDOW_NEW, About = ID_APP_ABOUT, Exit = ID_APP_EXIT;
+constexpr int SelectPort = ID_SELECT_MIDI_PORT, GetPatches = ID_GET_PATCHES;
+constexpr int SendPatches = ID_SEND_PATCHES, Rename = ID_RENAME, ExportToMidi = ID_EXPORT_TO_MIDI;
+constexpr int SaveToMks80 = ID_SAVE_TO_MKS80, LoadFromMks80 = ID_LOAD_FROM_MKS80;
+constexpr int HelpContents = ID_HELP_CONTENTS, CheckVersion = ID_CHECK_VERSION;
+constexpr int TransferSpeed = ID_SET_TRANSFER_SPEED, AppDisplaySelection = ID_APP_DISPLAY_SELECTION;
+constexpr int Disconnect = ID_DISCONNECT, DisplaySelection = ID_DISPLAY_SELECTION;
+constexpr int OpenSysex = ID_OPEN_SYSEX_DATA;
 }  // namespace cmd
 
 // The application started on doubles: settings in memory, the virtual instrument (or
@@ -175,7 +179,7 @@ class GuiFixture : public ::testing::Test {
 
     CMainFrame* Frame() const { return m_App->GetMainFrame(); }
     CQuorlinView* View() const { return Frame()->ActiveView(); }
-    CQuorlinDoc* Doc() const { return View()->GetDocument(); }
+    CQuorlinDoc* Doc() const { return DocumentOf(View()); }
     QAction* Act(int in_id) const { return Frame()->Action(in_id); }
     void Trigger(int in_id) const {
         QAction* action = Act(in_id);

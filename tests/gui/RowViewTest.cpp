@@ -234,7 +234,7 @@ TEST_F(RowViewTest, RightClickSelectsTheCellThenShowsThePopup) {
         if (auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
             for (QAction* action : popup->actions()) {
                 texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
-                if (action->data().toInt() == 32774) {
+                if (action->data().toInt() == ID_POPUP_CUT) {
                     cutEnabled = action->isEnabled();
                 }
             }

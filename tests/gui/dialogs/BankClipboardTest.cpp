@@ -144,8 +144,11 @@ TEST_F(BankClipboardTest, PastingAPatchAsksForBothTonesAndWritesWhereTheUserChos
     EXPECT_EQ(chooser.m_Asked, (std::vector<int>{5, 12}));
     const CPatchData& patch = *m_Target.GetPatch(40);
     EXPECT_EQ(patch.GetName(), "Sync Lead");
-    // The patch keeps its own tone numbers, whatever was chosen.
-    EXPECT_EQ(Bytes(patch.GetData(), 23), Bytes(m_Source.GetPatch(2)->GetData(), 23));
+    // The pasted patch plays the tones placed for it; its other bytes are as copied.
+    std::vector<int8_t> expected = Bytes(m_Source.GetPatch(2)->GetData(), 23);
+    expected[3] = 30;
+    expected[13] = 31;
+    EXPECT_EQ(Bytes(patch.GetData(), 23), expected);
     EXPECT_EQ(m_Target.GetTone(30)->GetName(), "Saw");
     EXPECT_EQ(Bytes(m_Target.GetTone(30)->GetData(), 39),
               Bytes(m_Source.GetTone(5)->GetData(), 39));
@@ -174,7 +177,7 @@ TEST_F(BankClipboardTest, CancelInEitherToneQuestionChangesNothing) {
     EXPECT_EQ(m_Prompter.BeepCount(), 0);
 }
 
-TEST_F(BankClipboardTest, ASingleTonePatchAsksOnceAndItsSecondToneKeepsItsNumber) {
+TEST_F(BankClipboardTest, ASingleTonePatchBringsItsFirstToneOnlyAndNamesItTwice) {
     MakePatch(m_Source, 0, "Mono", 3, 4, 9);
     MakeTone(m_Source, 4, "First", 1);
     MakeTone(m_Source, 9, "Second", 60);
@@ -183,9 +186,15 @@ TEST_F(BankClipboardTest, ASingleTonePatchAsksOnceAndItsSecondToneKeepsItsNumber
     EXPECT_TRUE(Paste(data.get(), 1, 0, chooser));
     EXPECT_EQ(chooser.m_Asked, std::vector<int>{4});
     EXPECT_EQ(m_Target.GetTone(22)->GetName(), "First");
-    // Written over the tone with the patch's own second number, without asking.
-    EXPECT_EQ(m_Target.GetTone(9)->GetName(), "Second");
-    EXPECT_EQ(Bytes(m_Target.GetTone(9)->GetData(), 39), Bytes(m_Source.GetTone(9)->GetData(), 39));
+    EXPECT_EQ(m_Target.GetPatch(1)->GetData()[3], 22);
+    EXPECT_EQ(m_Target.GetPatch(1)->GetData()[13], 22);
+    // No tone but the one chosen changes.
+    for (int tone = 0; tone < BANK_SIZE; ++tone) {
+        if (tone != 22) {
+            ExpectToneUntouched(tone);
+        }
+    }
+    EXPECT_EQ(m_TargetView.m_Rows, (std::vector<int>{1, 22}));
 }
 
 TEST_F(BankClipboardTest, ToneElevenCanBeChosenAndTheSameToneTwiceKeepsTheSecond) {
@@ -199,6 +208,8 @@ TEST_F(BankClipboardTest, ToneElevenCanBeChosenAndTheSameToneTwiceKeepsTheSecond
     EXPECT_TRUE(Paste(data.get(), 8, 0, chooser));
     EXPECT_EQ(chooser.m_Asked, (std::vector<int>{0, 1}));
     EXPECT_EQ(m_Target.GetTone(0)->GetName(), "High");
+    EXPECT_EQ(m_Target.GetPatch(8)->GetData()[3], 0);
+    EXPECT_EQ(m_Target.GetPatch(8)->GetData()[13], 0);
     EXPECT_EQ(Bytes(m_Target.GetTone(0)->GetData(), 39), Bytes(m_Source.GetTone(1)->GetData(), 39));
     ExpectToneUntouched(1);
 }
@@ -206,14 +217,14 @@ TEST_F(BankClipboardTest, ToneElevenCanBeChosenAndTheSameToneTwiceKeepsTheSecond
 TEST_F(BankClipboardTest, EmptyEntriesArriveAsPlaceholdersAndLongNamesAreCut) {
     // A new bank's patch 0 and its tone "16": all three places hold "------Empty------".
     // The default patch plays one tone (byte 0 is 3), so only the first is asked for and
-    // the second goes over tone "16" of the target.
+    // brought.
     auto data = CreateBankMimeData(m_Source, 0, 0);
     ScriptedChooser chooser({10});
     EXPECT_TRUE(Paste(data.get(), 0, 0, chooser));
     EXPECT_EQ(chooser.m_Asked, std::vector<int>{5});
     EXPECT_EQ(m_Target.GetPatch(0)->GetName(), kPatchPlaceholder);
     EXPECT_EQ(m_Target.GetTone(10)->GetName(), kTonePlaceholder);
-    EXPECT_EQ(m_Target.GetTone(5)->GetName(), kTonePlaceholder);
+    ExpectToneUntouched(5);
 
     const std::string forty = "0123456789abcdefghijABCDEFGHIJ0123456789";
     m_Source.GetTone(3)->SetName(forty);

@@ -72,9 +72,9 @@ TEST_F(DialogLayoutTest, ControlsStayInsideTheirFramesAndApart) {
     EXPECT_EQ(LayoutFaults(setup), "") << "setup dialog";
     CDialogChooseToneToOverwrite choose(5, &m_Bank);
     EXPECT_EQ(LayoutFaults(choose), "") << "tone dialog";
-    CDialogEditPatch patch(&m_View, &m_Bank, 0);
+    CDialogEditPatch patch(&m_Bank, 0);
     EXPECT_EQ(LayoutFaults(patch), "") << "patch dialog";
-    CDialogEditTone tone(&m_View, &m_Bank, 0);
+    CDialogEditTone tone(&m_Bank, 0);
     EXPECT_EQ(LayoutFaults(tone), "") << "tone name dialog";
 }
 

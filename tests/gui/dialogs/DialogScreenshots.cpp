@@ -68,11 +68,11 @@ int RunDialogScreenshots(const QString& in_dir) {
 
     bool ok = true;
     {
-        CDialogEditPatch dialog(&view, &bank, 0);
+        CDialogEditPatch dialog(&bank, 0);
         ok = Save(dialog, dir, "edit-patch") && ok;
     }
     {
-        CDialogEditTone dialog(&view, &bank, 5);
+        CDialogEditTone dialog(&bank, 5);
         ok = Save(dialog, dir, "edit-tone") && ok;
     }
     {

@@ -16,9 +16,23 @@
 
 namespace {
 
+// The dialog as the bank window uses it: once accepted, the name it returns is written
+// to the bank and the row repainted, as the document does.
+template <typename Kind>
+class Applied : public Kind::Base {
+  public:
+    Applied(CBankView* in_view, CSysExData* in_bank, int in_index) : Kind::Base(in_bank, in_index) {
+        QObject::connect(this, &QDialog::accepted, this, [=]() {
+            Kind::SetName(*in_bank, in_index, this->m_Name);
+            in_view->RefreshRow(in_index);
+        });
+    }
+};
+
 // The patch and the tone dialog differ only in their entry and their texts.
 struct PatchKind {
-    using Dialog = CDialogEditPatch;
+    using Base = CDialogEditPatch;
+    using Dialog = Applied<PatchKind>;
     static constexpr const char* kTitle = "Edit Patch";
     static constexpr const char* kLabel = "Patch Name";
     static constexpr const char* kTooLong =
@@ -41,7 +55,8 @@ struct PatchKind {
 };
 
 struct ToneKind {
-    using Dialog = CDialogEditTone;
+    using Base = CDialogEditTone;
+    using Dialog = Applied<ToneKind>;
     static constexpr const char* kTitle = "Edit Tone";
     static constexpr const char* kLabel = "Tone Name";
     static constexpr const char* kTooLong =
@@ -90,7 +105,9 @@ TYPED_TEST(EditNameDialogTest, OpensOnTheEntryNameWithOkFirstAndDefault) {
     EXPECT_EQ(dialog.m_CancelButton->text(), QString("Cancel"));
     EXPECT_EQ(TabOrder(dialog.m_OkButton),
               (std::vector<QWidget*>{dialog.m_OkButton, dialog.m_CancelButton, dialog.m_NameEdit}));
-    EXPECT_EQ(dialog.focusWidget(), dialog.m_OkButton);
+    // Typing replaces the name at once: the field has the focus, its text selected.
+    EXPECT_EQ(dialog.focusWidget(), dialog.m_NameEdit);
+    EXPECT_EQ(dialog.m_NameEdit->selectedText(), QString("Brass Section"));
     bool labelFound = false;
     for (const QLabel* label : dialog.template findChildren<QLabel*>()) {
         labelFound = labelFound || label->text() == QString(TypeParam::kLabel);
@@ -225,7 +242,7 @@ TEST_F(EditNameWithAppTest, TheLimitIsTheApplications) {
     m_App->m_MaxNameLength = 10;
     RecordingBankView view;
     CSysExData bank(&view);
-    CDialogEditTone dialog(&view, &bank, 1);
+    Applied<ToneKind> dialog(&view, &bank, 1);
     dialog.m_NameEdit->setText("eleven char");
     QTest::mouseClick(dialog.m_OkButton, Qt::LeftButton);
     EXPECT_EQ(

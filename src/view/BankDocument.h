@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "bank/BankEntries.h"
+
+class CQuorlinView;
+class CSysExData;
+
+// What a bank window needs of the document it shows. The window only reads the bank;
+// every change goes through these operations, each one step the user can undo.
+class BankDocument {
+  public:
+    virtual ~BankDocument() = default;
+    virtual CSysExData* GetSysExData() = 0;
+    virtual void AddView(CQuorlinView* in_view) = 0;
+    virtual void RemoveView(CQuorlinView* in_view) = 0;
+    virtual bool IsModified() const = 0;
+
+    // Writes in_after (a later value for the same entry wins) as one step named
+    // in_stepName, e.g. "Name From Library". False, and no step, when nothing changes.
+    virtual bool ReplaceEntries(const QString& in_stepName, const BankEntries& in_after) = 0;
+    // "Rename Patch 35" / "Rename Tone 35".
+    virtual bool RenameEntry(bool in_tone, int in_index, const std::string& in_name) = 0;
+    // "Paste Patch 35" / "Paste Tone 35": the entries a paste onto entry in_index writes.
+    virtual bool PasteEntries(bool in_tone, int in_index, const BankEntries& in_after) = 0;
+    // "Open Sysex Data": a recorded dump read into the bank. Returns the blocks taken.
+    virtual int ImportSysEx(const uint8_t* in_bytes, size_t in_size) = 0;
+};

@@ -481,20 +481,17 @@ void CMainFrame::UpdateCommandUI() {
     // Undo and Redo name the step they take back or do again, in the active window's
     // document.
     CQuorlinDoc* doc = DocumentOf(ActiveView());
-    const bool canUndo = doc && doc->CanUndo();
-    const bool canRedo = doc && doc->CanRedo();
-    Action(ID_EDIT_UNDO)->setEnabled(canUndo);
-    Action(ID_EDIT_UNDO)
-        ->setText(canUndo ? QStringLiteral("&Undo %1\tCtrl+Z")
-                                .arg(QString(doc->GetUndoStack().undoText())
-                                         .replace(QLatin1Char('&'), QStringLiteral("&&")))
-                          : QStringLiteral("&Undo\tCtrl+Z"));
-    Action(ID_EDIT_REDO)->setEnabled(canRedo);
-    Action(ID_EDIT_REDO)
-        ->setText(canRedo ? QStringLiteral("&Redo %1\tCtrl+Y")
-                                .arg(QString(doc->GetUndoStack().redoText())
-                                         .replace(QLatin1Char('&'), QStringLiteral("&&")))
-                          : QStringLiteral("Redo\tCtrl+Y"));
+    const auto offer = [](QAction* in_action, bool in_can, const QString& in_verb,
+                          const QString& in_step, const QString& in_idle) {
+        in_action->setEnabled(in_can);
+        QString step = in_step;
+        in_action->setText(
+            in_can ? in_verb.arg(step.replace(QLatin1Char('&'), QStringLiteral("&&"))) : in_idle);
+    };
+    offer(Action(ID_EDIT_UNDO), doc && doc->CanUndo(), QStringLiteral("&Undo %1\tCtrl+Z"),
+          doc ? doc->GetUndoStack().undoText() : QString(), QStringLiteral("&Undo\tCtrl+Z"));
+    offer(Action(ID_EDIT_REDO), doc && doc->CanRedo(), QStringLiteral("&Redo %1\tCtrl+Y"),
+          doc ? doc->GetUndoStack().redoText() : QString(), QStringLiteral("Redo\tCtrl+Y"));
 }
 
 void CMainFrame::UndoRedo(bool in_undo) {

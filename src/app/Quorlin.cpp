@@ -49,7 +49,6 @@ CQuorlinApp::CQuorlinApp(AppServices in_services) : m_Services(std::move(in_serv
             std::make_unique<CMidiManager>(*m_Services.midi, *m_Services.loop, *this);
     }
     g_ptrApp = this;
-    SetViewHost(this);
     SetDialogHost(this);
 }
 
@@ -66,7 +65,6 @@ CQuorlinApp::~CQuorlinApp() {
     m_ptrMidiManager.reset();
     // The devices go before the loop their input is handed to.
     m_Services.midi.reset();
-    SetViewHost(nullptr);
     SetDialogHost(nullptr);
     g_ptrApp = nullptr;
 }

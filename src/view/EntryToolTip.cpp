@@ -61,7 +61,13 @@ QString EntryToolTip(const CSysExData& in_bank, int in_row, int in_column) {
     if (users.isEmpty()) {
         return QStringLiteral("No patch of this bank plays this tone");
     }
+    // A tone that most of the bank plays would fill the screen: the first few are named.
+    constexpr int kNamed = 8;
+    QString list = users.mid(0, kNamed).join(QStringLiteral(", "));
+    if (users.size() > kNamed) {
+        list += QStringLiteral(" and %1 more").arg(users.size() - kNamed);
+    }
     return (users.size() == 1 ? QStringLiteral("Played by patch %1")
                               : QStringLiteral("Played by patches %1"))
-        .arg(users.join(QStringLiteral(", ")));
+        .arg(list);
 }

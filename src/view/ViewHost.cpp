@@ -1,13 +1,6 @@
 #include "view/ViewHost.h"
 
-namespace {
-ViewHost* g_Host = nullptr;
-}
-
 ViewHost* GetViewHost() {
-    return g_Host;
-}
-
-void SetViewHost(ViewHost* in_host) {
-    g_Host = in_host;
+    // The application registers itself once, as the dialogs' host.
+    return dynamic_cast<ViewHost*>(GetDialogHost());
 }

@@ -21,6 +21,6 @@ class ViewHost : public DialogHost {
     virtual void ShowHelpContents() = 0;
 };
 
-// The process-wide host, or nullptr when no application object exists.
+// The process-wide host (the dialogs' host, SetDialogHost), or nullptr when no
+// application object exists.
 ViewHost* GetViewHost();
-void SetViewHost(ViewHost* in_host);

@@ -142,7 +142,9 @@ TEST(EntryToolTipTest, OneTonePatchesAndUnusedTones) {
     bank.GetTone(5)->SetName("Pad");
     EXPECT_EQ(EntryToolTip(bank, 0, 0), QStringLiteral("Plays tone 16 Pad"));
     EXPECT_EQ(EntryToolTip(bank, 6, 1), QStringLiteral("No patch of this bank plays this tone"));
-    EXPECT_TRUE(EntryToolTip(bank, 5, 1).startsWith(QStringLiteral("Played by patches 11 ")));
+    const QString users = EntryToolTip(bank, 5, 1);
+    EXPECT_TRUE(users.startsWith(QStringLiteral("Played by patches 11 "))) << users.toStdString();
+    EXPECT_TRUE(users.endsWith(QStringLiteral(" and 56 more"))) << "not all 64 named";
     EXPECT_TRUE(EntryToolTip(bank, 64, 0).isEmpty());
 }
 

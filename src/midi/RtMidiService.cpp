@@ -2,13 +2,20 @@
 
 #include <RtMidi.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <sstream>
+#include <thread>
+#include <type_traits>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -17,6 +24,10 @@
 
 #include "midi/RtMidiInputQueue.h"
 #include "platform/Trace.h"
+
+#ifdef QUORLIN_HAVE_JACK
+#include <jack/jack.h>
+#endif
 
 namespace {
 
@@ -164,6 +175,179 @@ void OnInput(double /*in_deltaTime*/, std::vector<unsigned char>* in_message, vo
     }
 }
 
+// How long releasing one device may hold the caller, and how long opening one waits
+// for its JACK connection to be in use.
+constexpr std::chrono::milliseconds kReleaseTime(2000);
+constexpr std::chrono::milliseconds kConnectTime(2000);
+
+// RtMidi's JACK objects are never destroyed. Destroying an output releases the
+// ring buffer and semaphores that its JACK process callback uses while that
+// callback can still run: the close waits only a bounded time for the callback to
+// drain the buffer, and the client that runs it is closed last. On a loaded machine
+// at a short period the callback runs late and the process crashes after the last
+// message. Closing a JACK client also waits for the server, which a peer that hangs
+// holds for tens of seconds. So a released JACK object only closes its port, on a
+// thread of its own that the caller waits for at most kReleaseTime, and is parked
+// here for the next open in this process. The server lets the clients go when the
+// process ends.
+class JackPark {
+  public:
+    static JackPark& Get() {
+        static JackPark* park = new JackPark();  // never destroyed: see above
+        return *park;
+    }
+
+    template <typename Midi>
+    std::unique_ptr<Midi> Take(const std::string& in_client) {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        auto& parked = Parked<Midi>();
+        for (auto it = parked.begin(); it != parked.end(); ++it) {
+            if (it->client == in_client) {
+                std::unique_ptr<Midi> midi = std::move(it->midi);
+                parked.erase(it);
+                return midi;
+            }
+        }
+        return nullptr;
+    }
+
+    // Closes the port of in_midi and parks it; in_queue, the input it called into,
+    // stays with it, as a callback of RtMidi's may still be on its way.
+    template <typename Midi>
+    void Release(std::unique_ptr<Midi> in_midi, const std::string& in_client,
+                 std::unique_ptr<RtMidiInputQueue> in_queue = nullptr) {
+        auto held = std::make_shared<Held<Midi>>();
+        held->midi = std::move(in_midi);
+        held->queue = std::move(in_queue);
+        held->client = in_client;
+        const bool inTime = RunBounded([this, held] {
+            try {
+                held->midi->setErrorCallback(&ErrorSink::OnError, &m_ParkedSink);
+                held->midi->closePort();
+                if constexpr (std::is_same_v<Midi, RtMidiIn>) {
+                    if (held->queue) {
+                        held->midi->cancelCallback();
+                    }
+                }
+            } catch (...) {
+            }
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            Parked<Midi>().push_back(std::move(*held));
+        });
+        if (!inTime) {
+            QUORLIN_TRACE("\nRtMidiService: a JACK port is still closing; going on without it");
+        }
+    }
+
+  private:
+    template <typename Midi>
+    struct Held {
+        std::unique_ptr<Midi> midi;
+        std::unique_ptr<RtMidiInputQueue> queue;
+        std::string client;
+    };
+    template <typename Midi>
+    std::vector<Held<Midi>>& Parked() {
+        if constexpr (std::is_same_v<Midi, RtMidiIn>) {
+            return m_Ins;
+        } else {
+            return m_Outs;
+        }
+    }
+
+    // Runs in_job on the release thread; true when it ended within kReleaseTime.
+    bool RunBounded(std::function<void()> in_job) {
+        auto done = std::make_shared<bool>(false);
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        if (!m_Worker) {
+            m_Worker = true;
+            std::thread([this] { Work(); }).detach();
+        }
+        m_Jobs.push_back([this, done, job = std::move(in_job)] {
+            job();
+            std::lock_guard<std::mutex> doneLock(m_Mutex);
+            *done = true;
+            m_Changed.notify_all();
+        });
+        m_Changed.notify_all();
+        return m_Changed.wait_for(lock, kReleaseTime, [&done] { return *done; });
+    }
+    void Work() {
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        for (;;) {
+            m_Changed.wait(lock, [this] { return !m_Jobs.empty(); });
+            std::function<void()> job = std::move(m_Jobs.front());
+            m_Jobs.pop_front();
+            lock.unlock();
+            job();
+            lock.lock();
+        }
+    }
+
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    std::deque<std::function<void()>> m_Jobs;
+    bool m_Worker = false;
+    ErrorSink m_ParkedSink;
+    std::vector<Held<RtMidiIn>> m_Ins;
+    std::vector<Held<RtMidiOut>> m_Outs;
+};
+
+// The connections of a JACK port as the graph in use has them. jack_connect returns
+// before the running graph carries the new connection, so a message sent at once
+// may go nowhere: the first message of a transfer was lost that way.
+// nullopt when that cannot be told.
+std::optional<std::vector<std::string>> JackConnections(const std::string& in_port) {
+    std::vector<std::string> names;
+#ifdef QUORLIN_HAVE_JACK
+    static jack_client_t* const watcher = [] {
+        jack_status_t status;
+        // A client without ports, kept for the whole run like the others.
+        return jack_client_open("Quorlin-watch", JackNoStartServer, &status);
+    }();
+    if (watcher == nullptr) {
+        return std::nullopt;
+    }
+    jack_port_t* port = jack_port_by_name(watcher, in_port.c_str());
+    if (port == nullptr) {
+        return names;
+    }
+    if (const char** connections = jack_port_get_all_connections(watcher, port)) {
+        for (const char** name = connections; *name != nullptr; ++name) {
+            names.emplace_back(*name);
+        }
+        jack_free(connections);
+    }
+    return names;
+#else
+    (void)in_port;
+    return std::nullopt;
+#endif
+}
+
+// Waits until in_port has a connection that in_before did not list, or kConnectTime
+// has passed (then the open goes on: nothing better can be done).
+void AwaitNewJackConnection(const std::string& in_port,
+                            const std::optional<std::vector<std::string>>& in_before) {
+    if (!in_before) {
+        return;
+    }
+    const auto end = std::chrono::steady_clock::now() + kConnectTime;
+    while (std::chrono::steady_clock::now() < end) {
+        const std::optional<std::vector<std::string>> now = JackConnections(in_port);
+        if (!now) {
+            return;
+        }
+        for (const std::string& name : *now) {
+            if (std::find(in_before->begin(), in_before->end(), name) == in_before->end()) {
+                return;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    QUORLIN_TRACE("\nRtMidiService: the JACK connection to %s is not in use yet", in_port.c_str());
+}
+
 }  // namespace
 
 struct RtMidiService::Impl {
@@ -181,11 +365,13 @@ struct RtMidiService::Impl {
     // Members are destroyed in reverse order: RtMidi's object (and with it its
     // thread) goes before the queue and the sink it reports into.
     struct InPort {
+        RtMidi::Api api = RtMidi::UNSPECIFIED;
         std::unique_ptr<ErrorSink> sink;
         std::unique_ptr<RtMidiInputQueue> queue;
         std::unique_ptr<RtMidiIn> midi;
     };
     struct OutPort {
+        RtMidi::Api api = RtMidi::UNSPECIFIED;
         std::unique_ptr<ErrorSink> sink;
         std::unique_ptr<RtMidiOut> midi;
     };
@@ -212,12 +398,39 @@ struct RtMidiService::Impl {
     bool Locate(bool in_input, unsigned in_id, Api*& out_api, unsigned& out_port,
                 std::string& out_name);
     MidiHandle NewHandle() { return nextHandle++; }
+    // A new RtMidi object of in_api, or one this process parked (JACK).
+    template <typename Midi>
+    std::unique_ptr<Midi> New(RtMidi::Api in_api) {
+        if (in_api == RtMidi::UNIX_JACK) {
+            if (std::unique_ptr<Midi> parked = JackPark::Get().Take<Midi>(clientName)) {
+                return parked;
+            }
+        }
+        return std::make_unique<Midi>(in_api, clientName);
+    }
+    // Lets go of an RtMidi object: destroyed, or parked (JACK) with in_queue.
+    template <typename Midi>
+    void Release(RtMidi::Api in_api, std::unique_ptr<Midi> in_midi,
+                 std::unique_ptr<RtMidiInputQueue> in_queue = nullptr) {
+        if (!in_midi) {
+            return;
+        }
+        if (in_api == RtMidi::UNIX_JACK) {
+            JackPark::Get().Release(std::move(in_midi), clientName, std::move(in_queue));
+            return;
+        }
+        try {
+            in_midi.reset();
+        } catch (...) {
+        }
+    }
     std::unique_ptr<RtMidiIn> TakeIn(Api& in_api);
     std::unique_ptr<RtMidiOut> TakeOut(Api& in_api);
+    // in_peer: the port to connect to, or with no in_port the name of our own port.
     MMRESULT OpenIn(MidiHandle& out_handle, Api& in_api, const std::optional<unsigned>& in_port,
-                    const std::string& in_portName, MidiInCallback in_callback);
+                    const std::string& in_peer, MidiInCallback in_callback);
     MMRESULT OpenOut(MidiHandle& out_handle, Api& in_api, const std::optional<unsigned>& in_port,
-                     const std::string& in_portName);
+                     const std::string& in_peer);
     InPort* FindIn(MidiHandle in_handle) {
         auto it = inPorts.find(in_handle);
         return it == inPorts.end() ? nullptr : &it->second;
@@ -228,10 +441,7 @@ struct RtMidiService::Impl {
     }
     void CloseIn(InPort& in_port) {
         in_port.queue->Close();
-        try {
-            in_port.midi.reset();
-        } catch (...) {
-        }
+        Release(in_port.api, std::move(in_port.midi), std::move(in_port.queue));
     }
 };
 
@@ -246,9 +456,9 @@ void RtMidiService::Impl::Probe(RtMidi::Api in_api) {
     try {
         QuietStderr quiet;
         try {
-            entry->inProbe = std::make_unique<RtMidiIn>(in_api, clientName);
+            entry->inProbe = New<RtMidiIn>(in_api);
             entry->inProbe->setErrorCallback(&ErrorSink::OnError, &entry->sink);
-            entry->outProbe = std::make_unique<RtMidiOut>(in_api, clientName);
+            entry->outProbe = New<RtMidiOut>(in_api);
             entry->outProbe->setErrorCallback(&ErrorSink::OnError, &entry->sink);
         } catch (...) {
             said = quiet.Text();
@@ -270,24 +480,24 @@ std::unique_ptr<RtMidiIn> RtMidiService::Impl::TakeIn(Api& in_api) {
     std::unique_ptr<RtMidiIn> taken = std::move(in_api.inProbe);
     try {
         QuietStderr quiet;
-        in_api.inProbe = std::make_unique<RtMidiIn>(in_api.api, clientName);
+        in_api.inProbe = New<RtMidiIn>(in_api.api);
         in_api.inProbe->setErrorCallback(&ErrorSink::OnError, &in_api.sink);
     } catch (...) {
         in_api.inProbe.reset();
     }
-    return taken ? std::move(taken) : std::make_unique<RtMidiIn>(in_api.api, clientName);
+    return taken ? std::move(taken) : New<RtMidiIn>(in_api.api);
 }
 
 std::unique_ptr<RtMidiOut> RtMidiService::Impl::TakeOut(Api& in_api) {
     std::unique_ptr<RtMidiOut> taken = std::move(in_api.outProbe);
     try {
         QuietStderr quiet;
-        in_api.outProbe = std::make_unique<RtMidiOut>(in_api.api, clientName);
+        in_api.outProbe = New<RtMidiOut>(in_api.api);
         in_api.outProbe->setErrorCallback(&ErrorSink::OnError, &in_api.sink);
     } catch (...) {
         in_api.outProbe.reset();
     }
-    return taken ? std::move(taken) : std::make_unique<RtMidiOut>(in_api.api, clientName);
+    return taken ? std::move(taken) : New<RtMidiOut>(in_api.api);
 }
 
 std::vector<RtMidiService::Impl::Listed> RtMidiService::Impl::List(Api& in_api, bool in_input) {
@@ -355,9 +565,13 @@ bool RtMidiService::Impl::Locate(bool in_input, unsigned in_id, Api*& out_api, u
 
 MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
                                      const std::optional<unsigned>& in_port,
-                                     const std::string& in_portName, MidiInCallback in_callback) {
+                                     const std::string& in_peer, MidiInCallback in_callback) {
     const MidiHandle handle = NewHandle();
     InPort port;
+    port.api = in_api.api;
+    const bool jack = in_port && in_api.api == RtMidi::UNIX_JACK;
+    const std::optional<std::vector<std::string>> before =
+        jack ? JackConnections(in_peer) : std::nullopt;
     port.sink = std::make_unique<ErrorSink>();
     port.queue = std::make_unique<RtMidiInputQueue>(handle, std::move(in_callback));
     const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
@@ -371,12 +585,15 @@ MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
         if (in_port) {
             port.midi->openPort(*in_port, "in");
         } else {
-            port.midi->openVirtualPort(in_portName);
+            port.midi->openVirtualPort(in_peer);
         }
     });
     if (result != MMSYSERR_NOERROR) {
         CloseIn(port);
         return result;
+    }
+    if (jack) {
+        AwaitNewJackConnection(in_peer, before);
     }
     inPorts.emplace(handle, std::move(port));
     out_handle = handle;
@@ -385,8 +602,12 @@ MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
 
 MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, Api& in_api,
                                       const std::optional<unsigned>& in_port,
-                                      const std::string& in_portName) {
+                                      const std::string& in_peer) {
     OutPort port;
+    port.api = in_api.api;
+    const bool jack = in_port && in_api.api == RtMidi::UNIX_JACK;
+    const std::optional<std::vector<std::string>> before =
+        jack ? JackConnections(in_peer) : std::nullopt;
     port.sink = std::make_unique<ErrorSink>();
     const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
         port.midi = TakeOut(in_api);
@@ -394,15 +615,16 @@ MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, Api& in_api,
         if (in_port) {
             port.midi->openPort(*in_port, "out");
         } else {
-            port.midi->openVirtualPort(in_portName);
+            port.midi->openVirtualPort(in_peer);
         }
     });
     if (result != MMSYSERR_NOERROR) {
-        try {
-            port.midi.reset();
-        } catch (...) {
-        }
+        Release(port.api, std::move(port.midi));
         return result;
+    }
+    if (jack) {
+        // The first message must not leave before the instrument's port can hear it.
+        AwaitNewJackConnection(in_peer, before);
     }
     const MidiHandle handle = NewHandle();
     outPorts.emplace(handle, std::move(port));
@@ -431,7 +653,14 @@ RtMidiService::~RtMidiService() {
         m_ptrImpl->CloseIn(entry.second);
     }
     m_ptrImpl->inPorts.clear();
+    for (auto& entry : m_ptrImpl->outPorts) {
+        m_ptrImpl->Release(entry.second.api, std::move(entry.second.midi));
+    }
     m_ptrImpl->outPorts.clear();
+    for (auto& api : m_ptrImpl->apis) {
+        m_ptrImpl->Release(api->api, std::move(api->inProbe));
+        m_ptrImpl->Release(api->api, std::move(api->outProbe));
+    }
 }
 
 std::vector<std::string> RtMidiService::ApiNames() const {
@@ -487,7 +716,7 @@ MMRESULT RtMidiService::InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCal
     if (!m_ptrImpl->Locate(true, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
-    return m_ptrImpl->OpenIn(out_handle, *api, port, std::string(), std::move(in_callback));
+    return m_ptrImpl->OpenIn(out_handle, *api, port, name, std::move(in_callback));
 }
 
 MMRESULT RtMidiService::InOpenVirtual(MidiHandle& out_handle, const std::string& in_portName,
@@ -557,7 +786,7 @@ MMRESULT RtMidiService::OutOpen(MidiHandle& out_handle, unsigned in_id) {
     if (!m_ptrImpl->Locate(false, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
-    return m_ptrImpl->OpenOut(out_handle, *api, port, std::string());
+    return m_ptrImpl->OpenOut(out_handle, *api, port, name);
 }
 
 MMRESULT RtMidiService::OutOpenVirtual(MidiHandle& out_handle, const std::string& in_portName) {
@@ -612,10 +841,7 @@ MMRESULT RtMidiService::OutClose(MidiHandle in_handle) {
     if (it == m_ptrImpl->outPorts.end()) {
         return MMSYSERR_INVALHANDLE;
     }
-    try {
-        it->second.midi.reset();
-    } catch (...) {
-    }
+    m_ptrImpl->Release(it->second.api, std::move(it->second.midi));
     m_ptrImpl->outPorts.erase(it);
     return MMSYSERR_NOERROR;
 }

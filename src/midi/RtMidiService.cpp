@@ -270,7 +270,14 @@ class JackPark {
             m_Changed.notify_all();
         });
         m_Changed.notify_all();
-        return m_Changed.wait_for(lock, kReleaseTime, [&done] { return *done; });
+        if (m_Stuck) {
+            return false;  // behind a release that hangs: waiting would only add up
+        }
+        if (!m_Changed.wait_for(lock, kReleaseTime, [&done] { return *done; })) {
+            m_Stuck = true;
+            return false;
+        }
+        return true;
     }
     void Work() {
         std::unique_lock<std::mutex> lock(m_Mutex);
@@ -281,6 +288,7 @@ class JackPark {
             lock.unlock();
             job();
             lock.lock();
+            m_Stuck = false;
         }
     }
 
@@ -288,6 +296,7 @@ class JackPark {
     std::condition_variable m_Changed;
     std::deque<std::function<void()>> m_Jobs;
     bool m_Worker = false;
+    bool m_Stuck = false;  // a release outlasted kReleaseTime and still runs
     ErrorSink m_ParkedSink;
     std::vector<Held<RtMidiIn>> m_Ins;
     std::vector<Held<RtMidiOut>> m_Outs;
@@ -426,6 +435,9 @@ struct RtMidiService::Impl {
     }
     std::unique_ptr<RtMidiIn> TakeIn(Api& in_api);
     std::unique_ptr<RtMidiOut> TakeOut(Api& in_api);
+    // in_probe, made first when it has been taken.
+    template <typename Midi>
+    RtMidi* Lister(Api& in_api, std::unique_ptr<Midi>& in_probe);
     // in_peer: the port to connect to, or with no in_port the name of our own port.
     MMRESULT OpenIn(MidiHandle& out_handle, Api& in_api, const std::optional<unsigned>& in_port,
                     const std::string& in_peer, MidiInCallback in_callback);
@@ -476,34 +488,36 @@ void RtMidiService::Impl::Probe(RtMidi::Api in_api) {
     apis.push_back(std::move(entry));
 }
 
+// The listing object is taken as it is; its successor is made only when the ports
+// are next listed. Making a JACK client joins the running graph, and doing that
+// while a transfer starts made its first messages go astray.
 std::unique_ptr<RtMidiIn> RtMidiService::Impl::TakeIn(Api& in_api) {
     std::unique_ptr<RtMidiIn> taken = std::move(in_api.inProbe);
-    try {
-        QuietStderr quiet;
-        in_api.inProbe = New<RtMidiIn>(in_api.api);
-        in_api.inProbe->setErrorCallback(&ErrorSink::OnError, &in_api.sink);
-    } catch (...) {
-        in_api.inProbe.reset();
-    }
     return taken ? std::move(taken) : New<RtMidiIn>(in_api.api);
 }
 
 std::unique_ptr<RtMidiOut> RtMidiService::Impl::TakeOut(Api& in_api) {
     std::unique_ptr<RtMidiOut> taken = std::move(in_api.outProbe);
-    try {
-        QuietStderr quiet;
-        in_api.outProbe = New<RtMidiOut>(in_api.api);
-        in_api.outProbe->setErrorCallback(&ErrorSink::OnError, &in_api.sink);
-    } catch (...) {
-        in_api.outProbe.reset();
-    }
     return taken ? std::move(taken) : New<RtMidiOut>(in_api.api);
+}
+
+template <typename Midi>
+RtMidi* RtMidiService::Impl::Lister(Api& in_api, std::unique_ptr<Midi>& in_probe) {
+    if (!in_probe) {
+        try {
+            QuietStderr quiet;
+            in_probe = New<Midi>(in_api.api);
+            in_probe->setErrorCallback(&ErrorSink::OnError, &in_api.sink);
+        } catch (...) {
+            in_probe.reset();
+        }
+    }
+    return in_probe.get();
 }
 
 std::vector<RtMidiService::Impl::Listed> RtMidiService::Impl::List(Api& in_api, bool in_input) {
     std::vector<Listed> listed;
-    RtMidi* probe = in_input ? static_cast<RtMidi*>(in_api.inProbe.get())
-                             : static_cast<RtMidi*>(in_api.outProbe.get());
+    RtMidi* probe = in_input ? Lister(in_api, in_api.inProbe) : Lister(in_api, in_api.outProbe);
     if (probe == nullptr) {
         return listed;
     }

@@ -179,21 +179,28 @@ void OnInput(double /*in_deltaTime*/, std::vector<unsigned char>* in_message, vo
 // for its JACK connection to be in use.
 constexpr std::chrono::milliseconds kReleaseTime(2000);
 constexpr std::chrono::milliseconds kConnectTime(2000);
+// How long a JACK object's port stays closed before the object is destroyed.
+constexpr std::chrono::milliseconds kSettleTime(300);
 
-// RtMidi's JACK objects are never destroyed. Destroying an output releases the
-// ring buffer and semaphores that its JACK process callback uses while that
-// callback can still run: the close waits only a bounded time for the callback to
-// drain the buffer, and the client that runs it is closed last. On a loaded machine
-// at a short period the callback runs late and the process crashes after the last
-// message. Closing a JACK client also waits for the server, which a peer that hangs
-// holds for tens of seconds. So a released JACK object only closes its port, on a
-// thread of its own that the caller waits for at most kReleaseTime, and is parked
-// here for the next open in this process. The server lets the clients go when the
-// process ends.
+// RtMidi's JACK objects are not destroyed as soon as they are released. Destroying
+// an output releases the ring buffer and semaphores that its JACK process callback
+// uses while that callback can still run: the close waits only a bounded time for
+// the callback to drain the buffer, and the client that runs it is closed last. On
+// a loaded machine at a short period a callback that had begun before the port was
+// closed ran on into freed memory, and the process crashed after the last message.
+// Closing a JACK client also waits for the server, which a peer that hangs holds
+// for tens of seconds. So a released JACK object only closes its port (which makes
+// every later callback return at once) and is parked for the next open. Parked
+// objects are destroyed when their service ends, each at least kSettleTime after
+// its port closed, so no callback of the old port is still running. All of this
+// runs on a thread of its own that a caller waits for at most kReleaseTime. They
+// are destroyed rather than left to the end of the process: a client that goes
+// without closing makes the JACK server fail at its own end.
 class JackPark {
   public:
     static JackPark& Get() {
-        static JackPark* park = new JackPark();  // never destroyed: see above
+        // Never destroyed: its thread may still be inside a release that hangs.
+        static JackPark* park = new JackPark();
         return *park;
     }
 
@@ -231,11 +238,29 @@ class JackPark {
                 }
             } catch (...) {
             }
+            held->closed = std::chrono::steady_clock::now();
             std::lock_guard<std::mutex> lock(m_Mutex);
             Parked<Midi>().push_back(std::move(*held));
         });
         if (!inTime) {
             QUORLIN_TRACE("\nRtMidiService: a JACK port is still closing; going on without it");
+        }
+    }
+
+    // Destroys the objects parked for in_client once they have settled, then runs
+    // in_then; waits for that at most kReleaseTime.
+    void DestroyParked(const std::string& in_client, std::function<void()> in_then) {
+        const bool inTime = RunBounded([this, in_client, then = std::move(in_then)] {
+            std::vector<Held<RtMidiIn>> ins = TakeAll(m_Ins, in_client);
+            std::vector<Held<RtMidiOut>> outs = TakeAll(m_Outs, in_client);
+            Destroy(ins);
+            Destroy(outs);
+            if (then) {
+                then();
+            }
+        });
+        if (!inTime) {
+            QUORLIN_TRACE("\nRtMidiService: a JACK client is still closing; going on without it");
         }
     }
 
@@ -245,7 +270,33 @@ class JackPark {
         std::unique_ptr<Midi> midi;
         std::unique_ptr<RtMidiInputQueue> queue;
         std::string client;
+        std::chrono::steady_clock::time_point closed;
     };
+    template <typename Midi>
+    std::vector<Held<Midi>> TakeAll(std::vector<Held<Midi>>& in_parked,
+                                    const std::string& in_client) {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        std::vector<Held<Midi>> taken;
+        for (auto it = in_parked.begin(); it != in_parked.end();) {
+            if (it->client == in_client) {
+                taken.push_back(std::move(*it));
+                it = in_parked.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        return taken;
+    }
+    template <typename Midi>
+    static void Destroy(std::vector<Held<Midi>>& in_held) {
+        for (Held<Midi>& held : in_held) {
+            std::this_thread::sleep_until(held.closed + kSettleTime);
+            try {
+                held.midi.reset();
+            } catch (...) {
+            }
+        }
+    }
     template <typename Midi>
     std::vector<Held<Midi>>& Parked() {
         if constexpr (std::is_same_v<Midi, RtMidiIn>) {
@@ -302,18 +353,39 @@ class JackPark {
     std::vector<Held<RtMidiOut>> m_Outs;
 };
 
+// A JACK client without ports that reads the graph; closed with its service.
+struct JackWatcher {
+#ifdef QUORLIN_HAVE_JACK
+    jack_client_t* client = nullptr;
+    bool tried = false;
+    jack_client_t* Get() {
+        if (!tried) {
+            tried = true;
+            jack_status_t status;
+            client = jack_client_open("Quorlin-watch", JackNoStartServer, &status);
+        }
+        return client;
+    }
+    void Close() {
+        if (client != nullptr) {
+            jack_client_close(client);
+            client = nullptr;
+        }
+    }
+#else
+    void Close() {}
+#endif
+};
+
 // The connections of a JACK port as the graph in use has them. jack_connect returns
 // before the running graph carries the new connection, so a message sent at once
 // may go nowhere: the first message of a transfer was lost that way.
 // nullopt when that cannot be told.
-std::optional<std::vector<std::string>> JackConnections(const std::string& in_port) {
+std::optional<std::vector<std::string>> JackConnections(JackWatcher& in_watcher,
+                                                        const std::string& in_port) {
     std::vector<std::string> names;
 #ifdef QUORLIN_HAVE_JACK
-    static jack_client_t* const watcher = [] {
-        jack_status_t status;
-        // A client without ports, kept for the whole run like the others.
-        return jack_client_open("Quorlin-watch", JackNoStartServer, &status);
-    }();
+    jack_client_t* const watcher = in_watcher.Get();
     if (watcher == nullptr) {
         return std::nullopt;
     }
@@ -329,6 +401,7 @@ std::optional<std::vector<std::string>> JackConnections(const std::string& in_po
     }
     return names;
 #else
+    (void)in_watcher;
     (void)in_port;
     return std::nullopt;
 #endif
@@ -336,14 +409,14 @@ std::optional<std::vector<std::string>> JackConnections(const std::string& in_po
 
 // Waits until in_port has a connection that in_before did not list, or kConnectTime
 // has passed (then the open goes on: nothing better can be done).
-void AwaitNewJackConnection(const std::string& in_port,
+void AwaitNewJackConnection(JackWatcher& in_watcher, const std::string& in_port,
                             const std::optional<std::vector<std::string>>& in_before) {
     if (!in_before) {
         return;
     }
     const auto end = std::chrono::steady_clock::now() + kConnectTime;
     while (std::chrono::steady_clock::now() < end) {
-        const std::optional<std::vector<std::string>> now = JackConnections(in_port);
+        const std::optional<std::vector<std::string>> now = JackConnections(in_watcher, in_port);
         if (!now) {
             return;
         }
@@ -386,6 +459,8 @@ struct RtMidiService::Impl {
     };
 
     std::string clientName;
+    // Shared with the release thread, which closes it after the parked objects.
+    std::shared_ptr<JackWatcher> watcher = std::make_shared<JackWatcher>();
     // The names our own ports are opened with; the virtual ports' names join them.
     std::vector<std::string> ownPortNames = {"in", "out"};
     std::vector<std::unique_ptr<Api>> apis;
@@ -585,7 +660,7 @@ MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
     port.api = in_api.api;
     const bool jack = in_port && in_api.api == RtMidi::UNIX_JACK;
     const std::optional<std::vector<std::string>> before =
-        jack ? JackConnections(in_peer) : std::nullopt;
+        jack ? JackConnections(*watcher, in_peer) : std::nullopt;
     port.sink = std::make_unique<ErrorSink>();
     port.queue = std::make_unique<RtMidiInputQueue>(handle, std::move(in_callback));
     const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
@@ -607,7 +682,7 @@ MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
         return result;
     }
     if (jack) {
-        AwaitNewJackConnection(in_peer, before);
+        AwaitNewJackConnection(*watcher, in_peer, before);
     }
     inPorts.emplace(handle, std::move(port));
     out_handle = handle;
@@ -621,7 +696,7 @@ MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, Api& in_api,
     port.api = in_api.api;
     const bool jack = in_port && in_api.api == RtMidi::UNIX_JACK;
     const std::optional<std::vector<std::string>> before =
-        jack ? JackConnections(in_peer) : std::nullopt;
+        jack ? JackConnections(*watcher, in_peer) : std::nullopt;
     port.sink = std::make_unique<ErrorSink>();
     const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
         port.midi = TakeOut(in_api);
@@ -638,7 +713,7 @@ MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, Api& in_api,
     }
     if (jack) {
         // The first message must not leave before the instrument's port can hear it.
-        AwaitNewJackConnection(in_peer, before);
+        AwaitNewJackConnection(*watcher, in_peer, before);
     }
     const MidiHandle handle = NewHandle();
     outPorts.emplace(handle, std::move(port));
@@ -675,6 +750,8 @@ RtMidiService::~RtMidiService() {
         m_ptrImpl->Release(api->api, std::move(api->inProbe));
         m_ptrImpl->Release(api->api, std::move(api->outProbe));
     }
+    std::shared_ptr<JackWatcher> watcher = m_ptrImpl->watcher;
+    JackPark::Get().DestroyParked(m_ptrImpl->clientName, [watcher] { watcher->Close(); });
 }
 
 std::vector<std::string> RtMidiService::ApiNames() const {

@@ -227,9 +227,10 @@ class JackPark {
         held->midi = std::move(in_midi);
         held->queue = std::move(in_queue);
         held->client = in_client;
+        // Now, not on the release thread: the caller's sink goes with its port.
+        held->midi->setErrorCallback(&ErrorSink::OnError, &m_ParkedSink);
         const bool inTime = RunBounded([this, held] {
             try {
-                held->midi->setErrorCallback(&ErrorSink::OnError, &m_ParkedSink);
                 held->midi->closePort();
                 if constexpr (std::is_same_v<Midi, RtMidiIn>) {
                     if (held->queue) {

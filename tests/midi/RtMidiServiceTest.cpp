@@ -39,8 +39,10 @@ class JackServer {
         posix_spawn_file_actions_addopen(&actions, 1, m_Log.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
         posix_spawn_file_actions_adddup2(&actions, 1, 2);
-        const char* argv[] = {"jackd", "--no-realtime", "-d",   "dummy", "-r", "48000",
-                              "-p",    "256",           nullptr};
+        // Synchronous (-S): a client the loaded machine runs late delays the cycle
+        // instead of losing its MIDI.
+        const char* argv[] = {"jackd", "--no-realtime", "-S", "-t",  "10000", "-d", "dummy",
+                              "-r",    "48000",         "-p", "256", nullptr};
         const int failed = posix_spawnp(&m_Pid, "jackd", &actions, nullptr,
                                         const_cast<char* const*>(argv), environ);
         posix_spawn_file_actions_destroy(&actions);

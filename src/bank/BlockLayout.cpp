@@ -1,5 +1,6 @@
 #include "bank/BlockLayout.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "bank/SysExData.h"
@@ -65,4 +66,26 @@ BlockCheck CheckBlock(const uint8_t* in_message, size_t in_length) {
         return BlockCheck::BadChecksum;
     }
     return BlockCheck::Ok;
+}
+
+std::vector<int> EntriesWithHighBytes(const CSysExData& in_bank) {
+    auto high = [](const int8_t* in_data, int in_count) {
+        return std::any_of(in_data, in_data + in_count, [](int8_t b) { return b < 0; });
+    };
+    std::vector<int> indices;
+    for (int i = 0; i < BANK_SIZE; ++i) {
+        if (high(in_bank.GetPatch(i)->GetData(), PATCH_PARAM_COUNT) ||
+            high(in_bank.GetTone(i)->GetData(), TONE_PARAM_COUNT)) {
+            indices.push_back(i);
+        }
+    }
+    return indices;
+}
+
+std::string EntryNumberList(const std::vector<int>& in_indices) {
+    std::string text;
+    for (int index : in_indices) {
+        text += (text.empty() ? "" : " ") + EntryNumber(index);
+    }
+    return text;
 }

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 class CPatchData;
 class CToneData;
@@ -43,3 +45,11 @@ int DecodeBlock(int in_block, const uint8_t* in_message, size_t in_length,
 enum class BlockCheck { Ok, WrongLength, BadChecksum };
 // Whether a received data message is whole: 255 bytes and a matching checksum.
 BlockCheck CheckBlock(const uint8_t* in_message, size_t in_length);
+
+// The indices of the entries whose patch or tone holds a parameter byte of 80H or
+// more, in order. Such a byte would end a system-exclusive message on the wire, so
+// a bank that has any cannot be sent; a bank file may hold any byte.
+std::vector<int> EntriesWithHighBytes(const CSysExData& in_bank);
+
+// Entry numbers as the user sees them, separated by spaces ("12 34").
+std::string EntryNumberList(const std::vector<int>& in_indices);

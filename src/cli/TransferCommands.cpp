@@ -3,6 +3,7 @@
 #include "cli/TransferCommands.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,8 +31,8 @@ constexpr int kDefaultDelayMs = 300;
 constexpr int kMaxDelayMs = 60000;
 
 struct TransferArgs {
-    int in = -1;
-    int out = -1;
+    std::string in;  // a device id or name
+    std::string out;
     int channel = 1;
     int delay = kDefaultDelayMs;
     std::string output;  // get: -o FILE
@@ -48,11 +49,10 @@ int ParseTransferArgs(const std::vector<std::string>& in_args, bool in_wantOutpu
         const bool hasValue = i + 1 < in_args.size();
         const std::string value = hasValue ? in_args[i + 1] : "";
         if (arg == "--in" || arg == "--out") {
-            int id = 0;
-            if (!hasValue || !platform::ParseWholeNumber(value, 0, 999999, id)) {
-                return UsageError(arg + " needs a device id from quorlin-cli ports");
+            if (!hasValue || value.empty()) {
+                return UsageError(arg + " needs a device id or name from quorlin-cli ports");
             }
-            (arg == "--in" ? out_args.in : out_args.out) = id;
+            (arg == "--in" ? out_args.in : out_args.out) = value;
             ++i;
         } else if (arg == "--channel") {
             if (!hasValue || !platform::ParseWholeNumber(value, 1, 16, out_args.channel)) {
@@ -79,8 +79,8 @@ int ParseTransferArgs(const std::vector<std::string>& in_args, bool in_wantOutpu
             return UsageError(std::string("unexpected argument ") + arg + " for " + command);
         }
     }
-    if (out_args.in < 0 || out_args.out < 0) {
-        return UsageError(std::string(command) + " needs --in ID and --out ID");
+    if (out_args.in.empty() || out_args.out.empty()) {
+        return UsageError(std::string(command) + " needs --in DEV and --out DEV");
     }
     if (in_wantOutput && out_args.output.empty()) {
         return UsageError("get needs -o FILE.m80");
@@ -158,27 +158,87 @@ const char* OutcomeText(TransferOutcome in_outcome) {
             return "failed: the request could not be sent";
         case TransferOutcome::Abandoned:
             return "was abandoned";
+        case TransferOutcome::NotSendable:
+            return "was not started: the bank holds values the MKS-80 cannot take";
     }
     return "failed";
 }
 
+// The device that in_spec names among in_count devices: an id, an exact name, or a
+// part of exactly one name. Otherwise a usage error listing the candidates.
+int FindDevice(const std::string& in_spec, const char* in_kind, unsigned in_count,
+               const std::function<MMRESULT(unsigned, std::string&)>& in_name, unsigned& out_id) {
+    int number = 0;
+    if (platform::ParseWholeNumber(in_spec, 0, 999999, number)) {
+        if (static_cast<unsigned>(number) >= in_count) {
+            return UsageError(std::string("there is no MIDI ") + in_kind + " " + in_spec);
+        }
+        out_id = static_cast<unsigned>(number);
+        return kExitOk;
+    }
+    std::vector<unsigned> exact;
+    std::vector<unsigned> partial;
+    std::vector<std::string> names(in_count);
+    for (unsigned id = 0; id < in_count; ++id) {
+        if (in_name(id, names[id]) != MMSYSERR_NOERROR) {
+            continue;
+        }
+        if (names[id] == in_spec) {
+            exact.push_back(id);
+        } else if (names[id].find(in_spec) != std::string::npos) {
+            partial.push_back(id);
+        }
+    }
+    const std::vector<unsigned>& found = exact.empty() ? partial : exact;
+    if (found.size() == 1) {
+        out_id = found.front();
+        return kExitOk;
+    }
+    std::string text = std::string("no MIDI ") + in_kind + " is named \"" + in_spec + "\"";
+    const std::vector<unsigned>* listed = &found;
+    std::vector<unsigned> all;
+    if (found.empty()) {
+        for (unsigned id = 0; id < in_count; ++id) {
+            all.push_back(id);
+        }
+        listed = &all;
+        text += "; the " + std::string(in_kind) + "s are:";
+    } else {
+        text = std::string("more than one MIDI ") + in_kind + " matches \"" + in_spec + "\":";
+    }
+    for (unsigned id : *listed) {
+        text += "\n  " + std::to_string(id) + "\t" + names[id];
+    }
+    return UsageError(text);
+}
+
 // Runs one whole transfer between in_bank and the instrument on the chosen ports.
-// Returns kExitOk only when every block went through intact.
-int RunTransfer(const TransferArgs& in_args, TransferKind in_kind, CSysExData& in_bank) {
+// Returns kExitOk only when every block went through intact and in_whenIntact,
+// which runs while the devices are still held, succeeded.
+int RunTransfer(const TransferArgs& in_args, TransferKind in_kind, CSysExData& in_bank,
+                const std::function<int()>& in_whenIntact) {
     platform::PlainEventLoop loop;
     CliServices services(in_args.channel, Mks80Engine::DefaultMemoryPath());
     MidiService& service = services.Service();
-    if (static_cast<unsigned>(in_args.in) >= service.InGetNumDevs()) {
-        return UsageError("there is no MIDI input " + std::to_string(in_args.in));
+    unsigned in = 0;
+    unsigned out = 0;
+    if (int code = FindDevice(
+            in_args.in, "input", service.InGetNumDevs(),
+            [&](unsigned id, std::string& name) { return service.InGetDevCaps(id, name); }, in);
+        code != kExitOk) {
+        return code;
     }
-    if (static_cast<unsigned>(in_args.out) >= service.OutGetNumDevs()) {
-        return UsageError("there is no MIDI output " + std::to_string(in_args.out));
+    if (int code = FindDevice(
+            in_args.out, "output", service.OutGetNumDevs(),
+            [&](unsigned id, std::string& name) { return service.OutGetDevCaps(id, name); }, out);
+        code != kExitOk) {
+        return code;
     }
     CliHost host(loop, in_args.delay);
     CMidiManager link(service, loop, host);
     link.SetCurrentSysExData(&in_bank);
-    link.SetMidiInDevID(static_cast<uint32_t>(in_args.in));
-    link.SetMidiOutDevID(static_cast<uint32_t>(in_args.out));
+    link.SetMidiInDevID(in);
+    link.SetMidiOutDevID(out);
     link.GetMessages().SetMidiChannel(in_args.channel);
     if (in_kind == TransferKind::Receive) {
         link.GetPatches();
@@ -197,7 +257,8 @@ int RunTransfer(const TransferArgs& in_args, TransferKind in_kind, CSysExData& i
     if (host.Outcome() != TransferOutcome::Completed) {
         return Fail(kExitTransfer, std::string("the ") + what + " " + OutcomeText(host.Outcome()));
     }
-    return kExitOk;
+    // Before the devices are let go: releasing them is the part most likely to fail.
+    return in_whenIntact ? in_whenIntact() : kExitOk;
 }
 
 }  // namespace
@@ -230,14 +291,14 @@ int RunGetCommand(const std::vector<std::string>& in_args) {
     }
     CNullBankView view;
     CSysExData bank(&view);
-    if (int code = RunTransfer(args, TransferKind::Receive, bank); code != kExitOk) {
-        // Nothing is written: a half-fetched bank would pass for the instrument's memory.
-        return code;
-    }
-    if (!WriteFileAtomically(args.output, BankFileBytes(bank))) {
-        return Fail(kExitOutput, args.output + ": cannot be written");
-    }
-    return kExitOk;
+    // Nothing is written unless the fetch ended intact: a half-fetched bank would
+    // pass for the instrument's memory.
+    return RunTransfer(args, TransferKind::Receive, bank, [&]() {
+        if (!WriteFileAtomically(args.output, BankFileBytes(bank))) {
+            return Fail(kExitOutput, args.output + ": cannot be written");
+        }
+        return kExitOk;
+    });
 }
 
 int RunSendCommand(const std::vector<std::string>& in_args) {
@@ -256,5 +317,5 @@ int RunSendCommand(const std::vector<std::string>& in_args) {
             return Fail(kExitInput,
                         args.file + ": not a bank file or a recorded dump, or cut short");
     }
-    return RunTransfer(args, TransferKind::Send, bank);
+    return RunTransfer(args, TransferKind::Send, bank, nullptr);
 }

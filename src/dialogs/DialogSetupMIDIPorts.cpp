@@ -165,6 +165,12 @@ void CDialogSetupMIDIPorts::OnOK() {
 }
 
 void CDialogSetupMIDIPorts::OnTest() {
+    if (m_App.GetMidiManager()->IsTransferRunning()) {
+        // The link holds the devices; asking the instrument now would break its exchange.
+        platform::GetPrompter().Message(
+            "The MIDI link is busy with a transfer. Try the test again when it has ended.");
+        return;
+    }
     const std::optional<uint32_t> in = SelectedId(m_InPortCombo, m_InDevIDs);
     const std::optional<uint32_t> out = SelectedId(m_OutPortCombo, m_OutDevIDs);
     const int position = m_ChannelCombo->currentIndex();

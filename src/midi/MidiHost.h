@@ -10,6 +10,7 @@ enum class TransferOutcome {
     NoAnswer,          // nothing heard for 3 s beyond the delay
     Refused,           // the instrument answered with reject (4FH) or error (4EH)
     SendFailed,        // the first message (RQD/WSD) could not be sent
+    NotSendable,       // the bank holds bytes of 80H or more; nothing was sent
     Abandoned          // the bank was destroyed with its view; ended quietly
 };
 

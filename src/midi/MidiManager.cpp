@@ -22,6 +22,8 @@ const char* const kNoAnswerText =
 const char* const kRefusedText =
     "The MKS-80 refused the transfer.\n\nIts memory protect may be on: turn it off on the "
     "MKS-80 and try again.";
+const char* const kHighBytesText =
+    "These entries hold values the MKS-80 cannot take (128 or more): ";
 
 // Reasons appended to the open-output message.
 std::string OpenOutReason(MMRESULT in_code) {
@@ -458,6 +460,19 @@ void CMidiManager::SendDataBlock() {
     const EntryAccess entries{[this](int i) { return aGetToneData(i); },
                               [this](int i) { return aGetPatchData(i); }};
     const DataMessage message = m_PortData.m_Messages.BuildDataMessage(m_BlockCounter, entries);
+    if (std::any_of(message.begin() + 1, message.end() - 1, [](uint8_t b) { return b & 0x80; })) {
+        // Edited in since the send began: never put a broken message on the wire.
+        CSysExData* bank = m_CurrentSysExData.PeekCurrentSysExData();
+        std::vector<int> high;
+        for (int index : EntriesWithHighBytes(*bank)) {
+            if (index / BLOCK_SLOTS == m_BlockCounter) {
+                high.push_back(index);
+            }
+        }
+        EndTransfer(TransferOutcome::NotSendable, false,
+                    kHighBytesText + EntryNumberList(high) + PartlyWrittenText(m_BlockCounter));
+        return;
+    }
     SendMessage(message.data(), BLOCK_SIZE, false);
 }
 
@@ -478,6 +493,17 @@ void CMidiManager::StartTransfer(TransferKind in_kind) {
     if (m_CurrentSysExData.PeekCurrentSysExData() == nullptr) {
         QUORLIN_TRACE("\nno current bank: the transfer does not start");
         return;
+    }
+    if (in_kind == TransferKind::Send) {
+        // A parameter byte of 80H or more would be a status byte on the wire: the
+        // message would break and the instrument store garbage or refuse it.
+        const std::vector<int> high =
+            EntriesWithHighBytes(*m_CurrentSysExData.PeekCurrentSysExData());
+        if (!high.empty()) {
+            Tell(kHighBytesText + EntryNumberList(high));
+            m_Host.TransferEnded(TransferKind::Send, TransferOutcome::NotSendable);
+            return;
+        }
     }
     if (m_ptrProbe) {
         // The setup dialog's test can outlive the dialog. It holds devices that the
@@ -548,6 +574,9 @@ void CMidiManager::SendNextBlock() {
         SendEod();
     } else {
         SendDataBlock();
+        if (!m_TransferRunning) {
+            return;  // the block could not be sent as it stands
+        }
     }
     ++m_BlockCounter;
     if (m_BlockCounter <= kEndOfData) {
@@ -560,40 +589,112 @@ void CMidiManager::ReArmInput() {
     CreateSysExBuffers();
 }
 
-void CMidiManager::EndTransfer(TransferOutcome in_outcome, bool in_busyCleared) {
+void CMidiManager::EndTransfer(TransferOutcome in_outcome, bool in_busyCleared,
+                               const std::string& in_text) {
     const TransferKind kind = m_TransferKind;
+    const int blocks = m_BlockCounter;
     m_TransferRunning = false;
     StopAnswerTimer();
     // A fetch that has come to its end still acknowledges a late message; any other
     // ended transfer lets late messages go.
-    m_Quiet = !(kind == TransferKind::Receive && (in_outcome == TransferOutcome::Completed ||
-                                                  in_outcome == TransferOutcome::CompletedDamaged));
+    m_Quiet = !(kind == TransferKind::Receive && blocks == kEndOfData &&
+                (in_outcome == TransferOutcome::Completed ||
+                 in_outcome == TransferOutcome::CompletedDamaged));
     if (!in_busyCleared) {
         m_Host.ClearMidiBusy();
     }
-    switch (in_outcome) {
-        case TransferOutcome::NoAnswer:
-            Tell(kNoAnswerText);
-            break;
-        case TransferOutcome::Refused:
-            Tell(kRefusedText);
-            break;
-        case TransferOutcome::CompletedDamaged: {
-            std::string text =
-                "Some data did not arrive intact from the MKS-80.\n\nThese entries were not "
-                "received:";
-            for (int block : m_DamagedBlocks) {
-                for (int j = 0; j < BLOCK_SLOTS; ++j) {
-                    text += " " + EntryNumber(block * BLOCK_SLOTS + j);
+    std::string text = in_text;
+    if (text.empty()) {
+        switch (in_outcome) {
+            case TransferOutcome::NoAnswer:
+                text = kNoAnswerText;
+                if (kind == TransferKind::Send) {
+                    // The block last sent may or may not have been stored.
+                    text += PartlyWrittenText(std::min(blocks, kEndOfData));
+                } else if (!m_DamagedBlocks.empty()) {
+                    text +=
+                        "\n\nThese entries did not arrive intact:" + MissingEntriesText(kEndOfData);
                 }
-            }
-            Tell(text);
-            break;
+                break;
+            case TransferOutcome::Refused:
+                text = kRefusedText;
+                break;
+            case TransferOutcome::CompletedDamaged:
+                text =
+                    "Some data did not arrive intact from the MKS-80.\n\nThese entries were not "
+                    "received:" +
+                    MissingEntriesText(kEndOfData);
+                break;
+            default:
+                break;
         }
-        default:
-            break;
+    }
+    if (!text.empty()) {
+        Tell(text);
     }
     m_Host.TransferEnded(kind, in_outcome);
+}
+
+std::string CMidiManager::MissingEntriesText(int in_firstMissing) const {
+    std::vector<int> missing;
+    for (int block = 0; block < BLOCK_COUNT; ++block) {
+        if (block >= in_firstMissing || std::find(m_DamagedBlocks.begin(), m_DamagedBlocks.end(),
+                                                  block) != m_DamagedBlocks.end()) {
+            for (int j = 0; j < BLOCK_SLOTS; ++j) {
+                missing.push_back(block * BLOCK_SLOTS + j);
+            }
+        }
+    }
+    return missing.empty() ? std::string() : " " + EntryNumberList(missing);
+}
+
+std::string CMidiManager::PartlyWrittenText(int in_blocksTaken) const {
+    if (in_blocksTaken <= 0) {
+        return std::string();
+    }
+    if (in_blocksTaken >= BLOCK_COUNT) {
+        return "\n\nEvery entry was sent, so the MKS-80's memory may now hold the new bank "
+               "in part or in whole.";
+    }
+    return "\n\nThe MKS-80 now holds a partly written memory: entries 11 to " +
+           EntryNumber(in_blocksTaken * BLOCK_SLOTS - 1) +
+           " may have changed, the others are as they were.";
+}
+
+void CMidiManager::EndRefused(uint8_t in_command) {
+    if (m_TransferKind == TransferKind::Receive) {
+        // Fetching never writes the instrument's memory: its protect is no reason.
+        std::string text = m_BlockCounter == 0
+                               ? std::string("The MKS-80 refused to send its memory.")
+                               : "The MKS-80 stopped sending its memory after " +
+                                     std::to_string(m_BlockCounter) +
+                                     " of 16 blocks.\n\nThese entries were not received:" +
+                                     MissingEntriesText(m_BlockCounter);
+        EndTransfer(TransferOutcome::Refused, false, text);
+        return;
+    }
+    // m_BlockCounter is the next block to send: the refused message is block
+    // m_BlockCounter - 1, WSD before the first and EOD after the last.
+    const int refused = m_BlockCounter - 1;
+    if (refused < 0) {
+        EndTransfer(TransferOutcome::Refused, false, kRefusedText);
+        return;
+    }
+    std::string text;
+    if (refused >= BLOCK_COUNT) {
+        text = "The MKS-80 could not store the bank it was sent.";
+    } else if (in_command == HS_ERR) {
+        std::vector<int> entries;
+        for (int j = 0; j < BLOCK_SLOTS; ++j) {
+            entries.push_back(refused * BLOCK_SLOTS + j);
+        }
+        text = "The MKS-80 could not take entries " + EntryNumberList(entries) +
+               ": it answered them with an error.";
+    } else {
+        text = kRefusedText;
+    }
+    EndTransfer(TransferOutcome::Refused, false,
+                text + PartlyWrittenText(std::min(refused, BLOCK_COUNT)));
 }
 
 TransferOutcome CMidiManager::ReceiveOutcome() const {
@@ -682,11 +783,25 @@ void CMidiManager::OnArrival(Arrival in_arrival) {
         return;  // from a port that has been closed since
     }
     TraceEvent(in_arrival.event);
+    if (in_arrival.event == MidiInEvent::Data && (in_arrival.param1 & 0xFF) >= 0xF8) {
+        // Clock and active sensing come all the time from many instruments: they
+        // are no part of any exchange and must not hold one up.
+        return;
+    }
     const bool isLong =
         in_arrival.event == MidiInEvent::LongData || in_arrival.event == MidiInEvent::LongError;
     if (!isLong && !m_TransferRunning) {
-        // The ports stay open between transfers: active sensing that comes faster
+        // The ports stay open between transfers: short messages that come faster
         // than the delay would pile up here for as long as the program runs.
+        return;
+    }
+    if (isLong && (in_arrival.event == MidiInEvent::LongError || !IsAwaited(in_arrival.bytes))) {
+        // Another device's message, our own echoed back, a damaged one: not counted,
+        // not stored, not answered. The buffer it used goes back at once so that the
+        // instrument's next message is not held up behind it.
+        if (m_TransferRunning && m_InPortOpen != 0) {
+            ReArmInput();
+        }
         return;
     }
     if (isLong && m_TransferRunning) {
@@ -728,9 +843,28 @@ bool CMidiManager::IsOwnEcho(const std::vector<uint8_t>& in_message) const {
     return !m_LastSent.empty() && in_message == m_LastSent;
 }
 
-bool CMidiManager::IsRefusal(const std::vector<uint8_t>& in_message) {
-    return in_message.size() >= 3 && in_message[0] == 0xF0 && in_message[1] == 0x41 &&
-           (in_message[2] == HS_ERR || in_message[2] == HS_RJC);
+bool CMidiManager::IsOwnHandshake(const std::vector<uint8_t>& in_message,
+                                  uint8_t in_command) const {
+    return in_message.size() >= 6 && in_message[0] == 0xF0 && in_message[1] == 0x41 &&
+           in_message[2] == in_command && in_message[3] == m_PortData.m_Messages.DeviceByte() &&
+           in_message[4] == 0x20;
+}
+
+bool CMidiManager::IsAwaited(const std::vector<uint8_t>& in_message) const {
+    if (IsOwnEcho(in_message)) {
+        return false;  // the instrument (or a MIDI thru) sent our own message back
+    }
+    if (m_Quiet) {
+        return false;
+    }
+    const auto is = [&](uint8_t in_command) { return IsOwnHandshake(in_message, in_command); };
+    if (m_TransferKind == TransferKind::Receive) {
+        // A 17th data message has no place in the bank.
+        const bool blockAwaited = m_BlockCounter < kEndOfData || !m_TransferRunning;
+        return (is(HS_DAT) && blockAwaited) || is(HS_EOD) ||
+               (m_TransferRunning && (is(HS_ERR) || is(HS_RJC)));
+    }
+    return m_TransferRunning && (is(HS_ACK) || is(HS_ERR) || is(HS_RJC));
 }
 
 void CMidiManager::HandleArrival(const Arrival& in_arrival) {
@@ -739,24 +873,30 @@ void CMidiManager::HandleArrival(const Arrival& in_arrival) {
         if (in_arrival.event == MidiInEvent::Data && mode == 0) {
             QUORLIN_TRACE("\nMIM_DATA on get patches");
         }
-        return;  // a short message, an error or a damaged long message costs its delay only
+        return;  // a short message costs its delay only
     }
     if (m_Quiet) {
         return;
     }
-    if (IsOwnEcho(in_arrival.bytes)) {
-        // The instrument (or a MIDI thru) sent our own message back: not an answer.
-        ReArmInput();
-        return;
-    }
-    if (m_TransferRunning && IsRefusal(in_arrival.bytes)) {
-        EndTransfer(TransferOutcome::Refused, false);
+    const std::vector<uint8_t>& bytes = in_arrival.bytes;
+    if (m_TransferRunning && (IsOwnHandshake(bytes, HS_ERR) || IsOwnHandshake(bytes, HS_RJC))) {
+        EndRefused(bytes[2]);
         return;
     }
     if (mode == 1) {
         TraceFlags(in_arrival.flags);
+        if (IsOwnHandshake(bytes, HS_EOD) && m_BlockCounter < kEndOfData && m_TransferRunning) {
+            // The instrument ended its data early: what came is kept, what did not
+            // is named.
+            AcknowledgeBlock();
+            EndTransfer(TransferOutcome::CompletedDamaged, false,
+                        "The MKS-80 ended its data after " + std::to_string(m_BlockCounter) +
+                            " of 16 blocks.\n\nThese entries were not received:" +
+                            MissingEntriesText(m_BlockCounter));
+            return;
+        }
         const bool end = m_BlockCounter == kEndOfData;
-        StoreReceivedBlock(in_arrival.bytes);
+        StoreReceivedBlock(bytes);
         AcknowledgeBlock();
         if (end && m_TransferRunning) {
             EndTransfer(ReceiveOutcome(), true);

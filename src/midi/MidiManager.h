@@ -139,10 +139,21 @@ class CMidiManager {
     void RestartAnswerTimer();
     void StopAnswerTimer();
     void OnAnswerTimeout();
-    void EndTransfer(TransferOutcome in_outcome, bool in_busyCleared);
+    // in_text, when given, is shown instead of the outcome's own message.
+    void EndTransfer(TransferOutcome in_outcome, bool in_busyCleared,
+                     const std::string& in_text = std::string());
     TransferOutcome ReceiveOutcome() const;
     bool IsOwnEcho(const std::vector<uint8_t>& in_message) const;
-    static bool IsRefusal(const std::vector<uint8_t>& in_message);
+    // Whether a long message is one the transfer in hand waits for: a handshake
+    // message of this instrument (Roland, our device byte, model 20H) of a kind
+    // that transfer takes. Anything else is let go.
+    bool IsAwaited(const std::vector<uint8_t>& in_message) const;
+    bool IsOwnHandshake(const std::vector<uint8_t>& in_message, uint8_t in_command) const;
+    void EndRefused(uint8_t in_command);
+    // The message for a send that stopped part way; empty when nothing was written.
+    std::string PartlyWrittenText(int in_blocksTaken) const;
+    // Damaged blocks and blocks from in_firstMissing on, as entry numbers.
+    std::string MissingEntriesText(int in_firstMissing) const;
 
     void OnProbeArrival(uint64_t in_serial, const Arrival& in_arrival);
     void FinishProbe(bool in_ok);

@@ -198,11 +198,28 @@ std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t
         answer(Short(HS_RJC));
         return out;
     }
+    // The next block of a dump, or its end where the dump is cut short.
+    auto nextOfDump = [&]() {
+        if (m_Block == m_Options.endAfterBlocks || m_Block >= BLOCK_COUNT) {
+            m_State = State::AwaitingLastAck;
+            answer(Short(HS_EOD));
+            return;
+        }
+        if (m_Block == m_Options.strayBeforeBlock) {
+            // What else shares the cable: a universal identity request, and a data
+            // message for the instrument on the next device byte.
+            out.push_back({0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7});
+            std::vector<uint8_t> other = DataBlock(m_Block);
+            other[3] = static_cast<uint8_t>((other[3] + 1) & 0x0F);
+            out.push_back(std::move(other));
+        }
+        answer(DataBlock(m_Block));
+    };
     switch (command) {
         case HS_RQD:
             m_State = State::Dumping;
             m_Block = 0;
-            answer(DataBlock(0));
+            nextOfDump();
             break;
         case HS_WSD:
             m_State = State::Loading;
@@ -212,12 +229,7 @@ std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t
         case HS_ACK:
             if (m_State == State::Dumping) {
                 ++m_Block;
-                if (m_Block < BLOCK_COUNT) {
-                    answer(DataBlock(m_Block));
-                } else {
-                    m_State = State::AwaitingLastAck;
-                    answer(Short(HS_EOD));
-                }
+                nextOfDump();
             } else if (m_State == State::AwaitingLastAck) {
                 m_State = State::Idle;
             }
@@ -226,7 +238,8 @@ std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t
             if (m_State != State::Loading) {
                 break;
             }
-            if (m_Block < BLOCK_COUNT && SevenBitBody(in_message) &&
+            if (m_Block < BLOCK_COUNT && m_Block != m_Options.errorBlock &&
+                SevenBitBody(in_message) &&
                 CheckBlock(in_message.data(), in_message.size()) == BlockCheck::Ok) {
                 DecodeBlock(m_Block, in_message.data(), in_message.size(), AccessOf(m_Memory));
                 ++m_Block;
@@ -237,15 +250,18 @@ std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t
             break;
         case HS_EOD:
             if (m_State == State::Loading) {
-                answer(Short(HS_ACK));
                 m_State = State::Idle;
                 if (m_Block == BLOCK_COUNT) {
                     ++m_DumpsReceived;
                     if (!SaveMemory()) {
+                        // The bank would be gone at the next start: that is no success.
                         std::fprintf(stderr, "Virtual MKS-80: cannot write its memory to %s\n",
                                      m_MemoryPath.c_str());
+                        answer(Short(HS_ERR));
+                        break;
                     }
                 }
+                answer(Short(HS_ACK));
             }
             break;
         case HS_RJC:

@@ -16,6 +16,9 @@ struct Mks80Options {
     int corruptBlock = -1;       // this block of its dump goes out with a wrong checksum
     int shortBlock = -1;         // this block of its dump goes out cut short
     bool activeSensing = false;  // an active-sensing byte (FEH) before every answer
+    int strayBeforeBlock = -1;   // other devices' system-exclusive messages before this block
+    int endAfterBlocks = -1;     // its dump ends (EOD) after this many blocks
+    int errorBlock = -1;         // answers this block of a dump it is sent with error (4EH)
     bool wireTime = false;       // messages take the 31 250 baud wire time (320 us a byte)
     int answerMs = 0;            // how long it takes to answer
 };

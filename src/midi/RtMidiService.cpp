@@ -2,13 +2,20 @@
 
 #include <RtMidi.h>
 
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <deque>
+#include <functional>
 #include <iostream>
 #include <map>
 #include <mutex>
 #include <new>
 #include <optional>
 #include <sstream>
+#include <thread>
+#include <type_traits>
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -17,6 +24,10 @@
 
 #include "midi/RtMidiInputQueue.h"
 #include "platform/Trace.h"
+
+#ifdef QUORLIN_HAVE_JACK
+#include <jack/jack.h>
+#endif
 
 namespace {
 
@@ -164,6 +175,262 @@ void OnInput(double /*in_deltaTime*/, std::vector<unsigned char>* in_message, vo
     }
 }
 
+// How long releasing one device may hold the caller, and how long opening one waits
+// for its JACK connection to be in use.
+constexpr std::chrono::milliseconds kReleaseTime(2000);
+constexpr std::chrono::milliseconds kConnectTime(2000);
+// How long a JACK object's port stays closed before the object is destroyed.
+constexpr std::chrono::milliseconds kSettleTime(300);
+
+// RtMidi's JACK objects are not destroyed as soon as they are released. Destroying
+// an output releases the ring buffer and semaphores that its JACK process callback
+// uses while that callback can still run: the close waits only a bounded time for
+// the callback to drain the buffer, and the client that runs it is closed last. On
+// a loaded machine at a short period a callback that had begun before the port was
+// closed ran on into freed memory, and the process crashed after the last message.
+// Closing a JACK client also waits for the server, which a peer that hangs holds
+// for tens of seconds. So a released JACK object only closes its port (which makes
+// every later callback return at once) and is parked for the next open. Parked
+// objects are destroyed when their service ends, each at least kSettleTime after
+// its port closed, so no callback of the old port is still running. All of this
+// runs on a thread of its own that a caller waits for at most kReleaseTime. They
+// are destroyed rather than left to the end of the process: a client that goes
+// without closing makes the JACK server fail at its own end.
+class JackPark {
+  public:
+    static JackPark& Get() {
+        // Never destroyed: its thread may still be inside a release that hangs.
+        static JackPark* park = new JackPark();
+        return *park;
+    }
+
+    template <typename Midi>
+    std::unique_ptr<Midi> Take(const std::string& in_client) {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        auto& parked = Parked<Midi>();
+        for (auto it = parked.begin(); it != parked.end(); ++it) {
+            if (it->client == in_client) {
+                std::unique_ptr<Midi> midi = std::move(it->midi);
+                parked.erase(it);
+                return midi;
+            }
+        }
+        return nullptr;
+    }
+
+    // Closes the port of in_midi and parks it; in_queue, the input it called into,
+    // stays with it, as a callback of RtMidi's may still be on its way.
+    template <typename Midi>
+    void Release(std::unique_ptr<Midi> in_midi, const std::string& in_client,
+                 std::unique_ptr<RtMidiInputQueue> in_queue = nullptr) {
+        auto held = std::make_shared<Held<Midi>>();
+        held->midi = std::move(in_midi);
+        held->queue = std::move(in_queue);
+        held->client = in_client;
+        // Now, not on the release thread: the caller's sink goes with its port.
+        held->midi->setErrorCallback(&ErrorSink::OnError, &m_ParkedSink);
+        const bool inTime = RunBounded([this, held] {
+            try {
+                held->midi->closePort();
+                if constexpr (std::is_same_v<Midi, RtMidiIn>) {
+                    if (held->queue) {
+                        held->midi->cancelCallback();
+                    }
+                }
+            } catch (...) {
+            }
+            held->closed = std::chrono::steady_clock::now();
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            Parked<Midi>().push_back(std::move(*held));
+        });
+        if (!inTime) {
+            QUORLIN_TRACE("\nRtMidiService: a JACK port is still closing; going on without it");
+        }
+    }
+
+    // Destroys the objects parked for in_client once they have settled, then runs
+    // in_then; waits for that at most kReleaseTime.
+    void DestroyParked(const std::string& in_client, std::function<void()> in_then) {
+        const bool inTime = RunBounded([this, in_client, then = std::move(in_then)] {
+            std::vector<Held<RtMidiIn>> ins = TakeAll(m_Ins, in_client);
+            std::vector<Held<RtMidiOut>> outs = TakeAll(m_Outs, in_client);
+            Destroy(ins);
+            Destroy(outs);
+            if (then) {
+                then();
+            }
+        });
+        if (!inTime) {
+            QUORLIN_TRACE("\nRtMidiService: a JACK client is still closing; going on without it");
+        }
+    }
+
+  private:
+    template <typename Midi>
+    struct Held {
+        std::unique_ptr<Midi> midi;
+        std::unique_ptr<RtMidiInputQueue> queue;
+        std::string client;
+        std::chrono::steady_clock::time_point closed;
+    };
+    template <typename Midi>
+    std::vector<Held<Midi>> TakeAll(std::vector<Held<Midi>>& in_parked,
+                                    const std::string& in_client) {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        std::vector<Held<Midi>> taken;
+        for (auto it = in_parked.begin(); it != in_parked.end();) {
+            if (it->client == in_client) {
+                taken.push_back(std::move(*it));
+                it = in_parked.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        return taken;
+    }
+    template <typename Midi>
+    static void Destroy(std::vector<Held<Midi>>& in_held) {
+        for (Held<Midi>& held : in_held) {
+            std::this_thread::sleep_until(held.closed + kSettleTime);
+            try {
+                held.midi.reset();
+            } catch (...) {
+            }
+        }
+    }
+    template <typename Midi>
+    std::vector<Held<Midi>>& Parked() {
+        if constexpr (std::is_same_v<Midi, RtMidiIn>) {
+            return m_Ins;
+        } else {
+            return m_Outs;
+        }
+    }
+
+    // Runs in_job on the release thread; true when it ended within kReleaseTime.
+    bool RunBounded(std::function<void()> in_job) {
+        auto done = std::make_shared<bool>(false);
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        if (!m_Worker) {
+            m_Worker = true;
+            std::thread([this] { Work(); }).detach();
+        }
+        m_Jobs.push_back([this, done, job = std::move(in_job)] {
+            job();
+            std::lock_guard<std::mutex> doneLock(m_Mutex);
+            *done = true;
+            m_Changed.notify_all();
+        });
+        m_Changed.notify_all();
+        if (m_Stuck) {
+            return false;  // behind a release that hangs: waiting would only add up
+        }
+        if (!m_Changed.wait_for(lock, kReleaseTime, [&done] { return *done; })) {
+            m_Stuck = true;
+            return false;
+        }
+        return true;
+    }
+    void Work() {
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        for (;;) {
+            m_Changed.wait(lock, [this] { return !m_Jobs.empty(); });
+            std::function<void()> job = std::move(m_Jobs.front());
+            m_Jobs.pop_front();
+            lock.unlock();
+            job();
+            lock.lock();
+            m_Stuck = false;
+        }
+    }
+
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    std::deque<std::function<void()>> m_Jobs;
+    bool m_Worker = false;
+    bool m_Stuck = false;  // a release outlasted kReleaseTime and still runs
+    ErrorSink m_ParkedSink;
+    std::vector<Held<RtMidiIn>> m_Ins;
+    std::vector<Held<RtMidiOut>> m_Outs;
+};
+
+// A JACK client without ports that reads the graph; closed with its service.
+struct JackWatcher {
+#ifdef QUORLIN_HAVE_JACK
+    jack_client_t* client = nullptr;
+    bool tried = false;
+    jack_client_t* Get() {
+        if (!tried) {
+            tried = true;
+            jack_status_t status;
+            client = jack_client_open("Quorlin-watch", JackNoStartServer, &status);
+        }
+        return client;
+    }
+    void Close() {
+        if (client != nullptr) {
+            jack_client_close(client);
+            client = nullptr;
+        }
+    }
+#else
+    void Close() {}
+#endif
+};
+
+// The connections of a JACK port as the graph in use has them. jack_connect returns
+// before the running graph carries the new connection, so a message sent at once
+// may go nowhere: the first message of a transfer was lost that way.
+// nullopt when that cannot be told.
+std::optional<std::vector<std::string>> JackConnections(JackWatcher& in_watcher,
+                                                        const std::string& in_port) {
+    std::vector<std::string> names;
+#ifdef QUORLIN_HAVE_JACK
+    jack_client_t* const watcher = in_watcher.Get();
+    if (watcher == nullptr) {
+        return std::nullopt;
+    }
+    jack_port_t* port = jack_port_by_name(watcher, in_port.c_str());
+    if (port == nullptr) {
+        return names;
+    }
+    if (const char** connections = jack_port_get_all_connections(watcher, port)) {
+        for (const char** name = connections; *name != nullptr; ++name) {
+            names.emplace_back(*name);
+        }
+        jack_free(connections);
+    }
+    return names;
+#else
+    (void)in_watcher;
+    (void)in_port;
+    return std::nullopt;
+#endif
+}
+
+// Waits until in_port has a connection that in_before did not list, or kConnectTime
+// has passed (then the open goes on: nothing better can be done).
+void AwaitNewJackConnection(JackWatcher& in_watcher, const std::string& in_port,
+                            const std::optional<std::vector<std::string>>& in_before) {
+    if (!in_before) {
+        return;
+    }
+    const auto end = std::chrono::steady_clock::now() + kConnectTime;
+    while (std::chrono::steady_clock::now() < end) {
+        const std::optional<std::vector<std::string>> now = JackConnections(in_watcher, in_port);
+        if (!now) {
+            return;
+        }
+        for (const std::string& name : *now) {
+            if (std::find(in_before->begin(), in_before->end(), name) == in_before->end()) {
+                return;
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    QUORLIN_TRACE("\nRtMidiService: the JACK connection to %s is not in use yet", in_port.c_str());
+}
+
 }  // namespace
 
 struct RtMidiService::Impl {
@@ -181,16 +448,20 @@ struct RtMidiService::Impl {
     // Members are destroyed in reverse order: RtMidi's object (and with it its
     // thread) goes before the queue and the sink it reports into.
     struct InPort {
+        RtMidi::Api api = RtMidi::UNSPECIFIED;
         std::unique_ptr<ErrorSink> sink;
         std::unique_ptr<RtMidiInputQueue> queue;
         std::unique_ptr<RtMidiIn> midi;
     };
     struct OutPort {
+        RtMidi::Api api = RtMidi::UNSPECIFIED;
         std::unique_ptr<ErrorSink> sink;
         std::unique_ptr<RtMidiOut> midi;
     };
 
     std::string clientName;
+    // Shared with the release thread, which closes it after the parked objects.
+    std::shared_ptr<JackWatcher> watcher = std::make_shared<JackWatcher>();
     // The names our own ports are opened with; the virtual ports' names join them.
     std::vector<std::string> ownPortNames = {"in", "out"};
     std::vector<std::unique_ptr<Api>> apis;
@@ -212,12 +483,42 @@ struct RtMidiService::Impl {
     bool Locate(bool in_input, unsigned in_id, Api*& out_api, unsigned& out_port,
                 std::string& out_name);
     MidiHandle NewHandle() { return nextHandle++; }
+    // A new RtMidi object of in_api, or one this process parked (JACK).
+    template <typename Midi>
+    std::unique_ptr<Midi> New(RtMidi::Api in_api) {
+        if (in_api == RtMidi::UNIX_JACK) {
+            if (std::unique_ptr<Midi> parked = JackPark::Get().Take<Midi>(clientName)) {
+                return parked;
+            }
+        }
+        return std::make_unique<Midi>(in_api, clientName);
+    }
+    // Lets go of an RtMidi object: destroyed, or parked (JACK) with in_queue.
+    template <typename Midi>
+    void Release(RtMidi::Api in_api, std::unique_ptr<Midi> in_midi,
+                 std::unique_ptr<RtMidiInputQueue> in_queue = nullptr) {
+        if (!in_midi) {
+            return;
+        }
+        if (in_api == RtMidi::UNIX_JACK) {
+            JackPark::Get().Release(std::move(in_midi), clientName, std::move(in_queue));
+            return;
+        }
+        try {
+            in_midi.reset();
+        } catch (...) {
+        }
+    }
     std::unique_ptr<RtMidiIn> TakeIn(Api& in_api);
     std::unique_ptr<RtMidiOut> TakeOut(Api& in_api);
+    // in_probe, made first when it has been taken.
+    template <typename Midi>
+    RtMidi* Lister(Api& in_api, std::unique_ptr<Midi>& in_probe);
+    // in_peer: the port to connect to, or with no in_port the name of our own port.
     MMRESULT OpenIn(MidiHandle& out_handle, Api& in_api, const std::optional<unsigned>& in_port,
-                    const std::string& in_portName, MidiInCallback in_callback);
+                    const std::string& in_peer, MidiInCallback in_callback);
     MMRESULT OpenOut(MidiHandle& out_handle, Api& in_api, const std::optional<unsigned>& in_port,
-                     const std::string& in_portName);
+                     const std::string& in_peer);
     InPort* FindIn(MidiHandle in_handle) {
         auto it = inPorts.find(in_handle);
         return it == inPorts.end() ? nullptr : &it->second;
@@ -228,10 +529,7 @@ struct RtMidiService::Impl {
     }
     void CloseIn(InPort& in_port) {
         in_port.queue->Close();
-        try {
-            in_port.midi.reset();
-        } catch (...) {
-        }
+        Release(in_port.api, std::move(in_port.midi), std::move(in_port.queue));
     }
 };
 
@@ -246,9 +544,9 @@ void RtMidiService::Impl::Probe(RtMidi::Api in_api) {
     try {
         QuietStderr quiet;
         try {
-            entry->inProbe = std::make_unique<RtMidiIn>(in_api, clientName);
+            entry->inProbe = New<RtMidiIn>(in_api);
             entry->inProbe->setErrorCallback(&ErrorSink::OnError, &entry->sink);
-            entry->outProbe = std::make_unique<RtMidiOut>(in_api, clientName);
+            entry->outProbe = New<RtMidiOut>(in_api);
             entry->outProbe->setErrorCallback(&ErrorSink::OnError, &entry->sink);
         } catch (...) {
             said = quiet.Text();
@@ -266,34 +564,36 @@ void RtMidiService::Impl::Probe(RtMidi::Api in_api) {
     apis.push_back(std::move(entry));
 }
 
+// The listing object is taken as it is; its successor is made only when the ports
+// are next listed. Making a JACK client joins the running graph, and doing that
+// while a transfer starts made its first messages go astray.
 std::unique_ptr<RtMidiIn> RtMidiService::Impl::TakeIn(Api& in_api) {
     std::unique_ptr<RtMidiIn> taken = std::move(in_api.inProbe);
-    try {
-        QuietStderr quiet;
-        in_api.inProbe = std::make_unique<RtMidiIn>(in_api.api, clientName);
-        in_api.inProbe->setErrorCallback(&ErrorSink::OnError, &in_api.sink);
-    } catch (...) {
-        in_api.inProbe.reset();
-    }
-    return taken ? std::move(taken) : std::make_unique<RtMidiIn>(in_api.api, clientName);
+    return taken ? std::move(taken) : New<RtMidiIn>(in_api.api);
 }
 
 std::unique_ptr<RtMidiOut> RtMidiService::Impl::TakeOut(Api& in_api) {
     std::unique_ptr<RtMidiOut> taken = std::move(in_api.outProbe);
-    try {
-        QuietStderr quiet;
-        in_api.outProbe = std::make_unique<RtMidiOut>(in_api.api, clientName);
-        in_api.outProbe->setErrorCallback(&ErrorSink::OnError, &in_api.sink);
-    } catch (...) {
-        in_api.outProbe.reset();
+    return taken ? std::move(taken) : New<RtMidiOut>(in_api.api);
+}
+
+template <typename Midi>
+RtMidi* RtMidiService::Impl::Lister(Api& in_api, std::unique_ptr<Midi>& in_probe) {
+    if (!in_probe) {
+        try {
+            QuietStderr quiet;
+            in_probe = New<Midi>(in_api.api);
+            in_probe->setErrorCallback(&ErrorSink::OnError, &in_api.sink);
+        } catch (...) {
+            in_probe.reset();
+        }
     }
-    return taken ? std::move(taken) : std::make_unique<RtMidiOut>(in_api.api, clientName);
+    return in_probe.get();
 }
 
 std::vector<RtMidiService::Impl::Listed> RtMidiService::Impl::List(Api& in_api, bool in_input) {
     std::vector<Listed> listed;
-    RtMidi* probe = in_input ? static_cast<RtMidi*>(in_api.inProbe.get())
-                             : static_cast<RtMidi*>(in_api.outProbe.get());
+    RtMidi* probe = in_input ? Lister(in_api, in_api.inProbe) : Lister(in_api, in_api.outProbe);
     if (probe == nullptr) {
         return listed;
     }
@@ -355,9 +655,13 @@ bool RtMidiService::Impl::Locate(bool in_input, unsigned in_id, Api*& out_api, u
 
 MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
                                      const std::optional<unsigned>& in_port,
-                                     const std::string& in_portName, MidiInCallback in_callback) {
+                                     const std::string& in_peer, MidiInCallback in_callback) {
     const MidiHandle handle = NewHandle();
     InPort port;
+    port.api = in_api.api;
+    const bool jack = in_port && in_api.api == RtMidi::UNIX_JACK;
+    const std::optional<std::vector<std::string>> before =
+        jack ? JackConnections(*watcher, in_peer) : std::nullopt;
     port.sink = std::make_unique<ErrorSink>();
     port.queue = std::make_unique<RtMidiInputQueue>(handle, std::move(in_callback));
     const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
@@ -371,12 +675,15 @@ MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
         if (in_port) {
             port.midi->openPort(*in_port, "in");
         } else {
-            port.midi->openVirtualPort(in_portName);
+            port.midi->openVirtualPort(in_peer);
         }
     });
     if (result != MMSYSERR_NOERROR) {
         CloseIn(port);
         return result;
+    }
+    if (jack) {
+        AwaitNewJackConnection(*watcher, in_peer, before);
     }
     inPorts.emplace(handle, std::move(port));
     out_handle = handle;
@@ -385,8 +692,12 @@ MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
 
 MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, Api& in_api,
                                       const std::optional<unsigned>& in_port,
-                                      const std::string& in_portName) {
+                                      const std::string& in_peer) {
     OutPort port;
+    port.api = in_api.api;
+    const bool jack = in_port && in_api.api == RtMidi::UNIX_JACK;
+    const std::optional<std::vector<std::string>> before =
+        jack ? JackConnections(*watcher, in_peer) : std::nullopt;
     port.sink = std::make_unique<ErrorSink>();
     const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
         port.midi = TakeOut(in_api);
@@ -394,15 +705,16 @@ MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, Api& in_api,
         if (in_port) {
             port.midi->openPort(*in_port, "out");
         } else {
-            port.midi->openVirtualPort(in_portName);
+            port.midi->openVirtualPort(in_peer);
         }
     });
     if (result != MMSYSERR_NOERROR) {
-        try {
-            port.midi.reset();
-        } catch (...) {
-        }
+        Release(port.api, std::move(port.midi));
         return result;
+    }
+    if (jack) {
+        // The first message must not leave before the instrument's port can hear it.
+        AwaitNewJackConnection(*watcher, in_peer, before);
     }
     const MidiHandle handle = NewHandle();
     outPorts.emplace(handle, std::move(port));
@@ -431,7 +743,16 @@ RtMidiService::~RtMidiService() {
         m_ptrImpl->CloseIn(entry.second);
     }
     m_ptrImpl->inPorts.clear();
+    for (auto& entry : m_ptrImpl->outPorts) {
+        m_ptrImpl->Release(entry.second.api, std::move(entry.second.midi));
+    }
     m_ptrImpl->outPorts.clear();
+    for (auto& api : m_ptrImpl->apis) {
+        m_ptrImpl->Release(api->api, std::move(api->inProbe));
+        m_ptrImpl->Release(api->api, std::move(api->outProbe));
+    }
+    std::shared_ptr<JackWatcher> watcher = m_ptrImpl->watcher;
+    JackPark::Get().DestroyParked(m_ptrImpl->clientName, [watcher] { watcher->Close(); });
 }
 
 std::vector<std::string> RtMidiService::ApiNames() const {
@@ -487,7 +808,7 @@ MMRESULT RtMidiService::InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCal
     if (!m_ptrImpl->Locate(true, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
-    return m_ptrImpl->OpenIn(out_handle, *api, port, std::string(), std::move(in_callback));
+    return m_ptrImpl->OpenIn(out_handle, *api, port, name, std::move(in_callback));
 }
 
 MMRESULT RtMidiService::InOpenVirtual(MidiHandle& out_handle, const std::string& in_portName,
@@ -557,7 +878,7 @@ MMRESULT RtMidiService::OutOpen(MidiHandle& out_handle, unsigned in_id) {
     if (!m_ptrImpl->Locate(false, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
-    return m_ptrImpl->OpenOut(out_handle, *api, port, std::string());
+    return m_ptrImpl->OpenOut(out_handle, *api, port, name);
 }
 
 MMRESULT RtMidiService::OutOpenVirtual(MidiHandle& out_handle, const std::string& in_portName) {
@@ -612,10 +933,7 @@ MMRESULT RtMidiService::OutClose(MidiHandle in_handle) {
     if (it == m_ptrImpl->outPorts.end()) {
         return MMSYSERR_INVALHANDLE;
     }
-    try {
-        it->second.midi.reset();
-    } catch (...) {
-    }
+    m_ptrImpl->Release(it->second.api, std::move(it->second.midi));
     m_ptrImpl->outPorts.erase(it);
     return MMSYSERR_NOERROR;
 }

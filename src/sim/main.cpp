@@ -1,6 +1,7 @@
 // mks80-sim: the virtual MKS-80 on MIDI ports of its own ("MKS-80 in" and
 // "MKS-80 out") that other programs connect to, for end-to-end tests and for
 // trying Quorlin without the hardware.
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -41,7 +42,12 @@ const char* const kHelp =
     "  --echo               send every message straight back\n"
     "  --corrupt-block K    block K (0 to 15) of a dump goes out with a wrong checksum\n"
     "  --short-block K      block K (0 to 15) of a dump goes out cut short\n"
-    "  --active-sensing     an active-sensing byte (FEH) before every answer\n";
+    "  --active-sensing     an active-sensing byte (FEH) before every answer\n"
+    "  --sensing-ms N       an active-sensing byte (FEH) every N ms, as many instruments do\n"
+    "  --stray-before K     other devices' system-exclusive messages before block K of a dump\n"
+    "  --end-after K        a dump ends (end of data) after K blocks (0 to 15)\n"
+    "  --error-block K      block K of a dump it is sent is answered with error (4EH), as a\n"
+    "                       block holding a byte it cannot take is\n";
 
 constexpr size_t kBufferSize = 1000;
 constexpr size_t kBufferCount = 4;
@@ -54,6 +60,7 @@ void OnSignal(int) {
 }
 
 struct Settings {
+    int sensingMs = 0;
     std::string api;
     std::string memoryPath;
     Mks80Options options;
@@ -107,6 +114,22 @@ int Parse(const std::vector<std::string>& in_args, Settings& out_settings) {
             if (!number(0, 15, out_settings.options.shortBlock, "a block from 0 to 15")) {
                 return 1;
             }
+        } else if (arg == "--stray-before") {
+            if (!number(0, 15, out_settings.options.strayBeforeBlock, "a block from 0 to 15")) {
+                return 1;
+            }
+        } else if (arg == "--end-after") {
+            if (!number(0, 15, out_settings.options.endAfterBlocks, "a count from 0 to 15")) {
+                return 1;
+            }
+        } else if (arg == "--error-block") {
+            if (!number(0, 15, out_settings.options.errorBlock, "a block from 0 to 15")) {
+                return 1;
+            }
+        } else if (arg == "--sensing-ms") {
+            if (!number(1, 60000, out_settings.sensingMs, "milliseconds, 1 to 60000")) {
+                return 1;
+            }
         } else if (arg == "--wire-time") {
             out_settings.options.wireTime = true;
         } else if (arg == "--silent") {
@@ -136,11 +159,11 @@ class Inbox {
         m_Items.push_back({std::move(in_message), in_header});
         m_Changed.notify_one();
     }
-    // Waits a little for the next message; false when none came.
-    bool Take(std::vector<uint8_t>& out_message, MidiHdr*& out_header) {
+    // Waits up to in_wait for the next message; false when none came.
+    bool Take(std::vector<uint8_t>& out_message, MidiHdr*& out_header,
+              std::chrono::milliseconds in_wait) {
         std::unique_lock<std::mutex> lock(m_Mutex);
-        if (!m_Changed.wait_for(lock, std::chrono::milliseconds(50),
-                                [this] { return !m_Items.empty(); })) {
+        if (!m_Changed.wait_for(lock, in_wait, [this] { return !m_Items.empty(); })) {
             return false;
         }
         out_message = std::move(m_Items.front().message);
@@ -246,10 +269,23 @@ int Run(const Settings& in_settings) {
     std::printf("mks80-sim: ready\n");
     std::fflush(stdout);
 
+    using Clock = std::chrono::steady_clock;
+    const std::chrono::milliseconds sensingPeriod(in_settings.sensingMs);
+    Clock::time_point nextSensing = Clock::now() + sensingPeriod;
     while (!g_Stop) {
+        std::chrono::milliseconds wait(50);
+        if (in_settings.sensingMs > 0) {
+            const Clock::time_point now = Clock::now();
+            if (now >= nextSensing) {
+                (void)SendAnswer(service, out, {0xFE});
+                nextSensing = now + sensingPeriod;
+            }
+            wait = std::min(
+                wait, std::chrono::duration_cast<std::chrono::milliseconds>(nextSensing - now));
+        }
         std::vector<uint8_t> message;
         MidiHdr* header = nullptr;
-        if (!inbox.Take(message, header)) {
+        if (!inbox.Take(message, header, wait)) {
             continue;
         }
         if (service.InAddBuffer(in, *header) != MMSYSERR_NOERROR) {
@@ -271,6 +307,11 @@ int Run(const Settings& in_settings) {
                 break;
             }
             (void)SendAnswer(service, out, answer);
+            if (in_settings.sensingMs > 0 && Clock::now() >= nextSensing) {
+                // Between the messages of an answer, as on a real cable.
+                (void)SendAnswer(service, out, {0xFE});
+                nextSensing = Clock::now() + sensingPeriod;
+            }
         }
     }
 

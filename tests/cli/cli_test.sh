@@ -106,6 +106,22 @@ check "get into a folder that is not there" 4 \
   "$(status "$cli" get --in "$vin" --out "$vout" --delay 0 -o "$work/no/such/dir/f.m80")"
 check "send of a missing file" 2 "$(status "$cli" send "$work/missing.m80" --in "$vin" --out "$vout")"
 check "send of a truncated bank" 2 "$(status "$cli" send "$data/banks/bad-cut-in-last-tone.m80" --in "$vin" --out "$vout")"
+check "get by device name" 0 \
+  "$(status "$cli" get --in "Virtual MKS-80" --out "Virtual MKS" --delay 0 -o "$work/named.m80")"
+check "an unknown device name lists the devices" 1 \
+  "$("$cli" get --in "No Such Device" --out "$vout" -o "$work/f.m80" 2>&1 | grep -c "$(printf '^  %d\tVirtual MKS-80' "$vin")")"
+# Entries 12 and 34 (indices 1 and 19; 98 bytes each) get a parameter byte of 90H.
+"$cli" new "$work/high.m80" 2>/dev/null
+for offset in $((98 + 19)) $((19 * 98 + 60)); do
+  printf '\220' | dd of="$work/high.m80" bs=1 seek="$offset" conv=notrunc status=none
+done
+cp "$work/virtual-memory.m80" "$work/memory-before-high.m80"
+check "send of a bank the MKS-80 cannot take" 3 \
+  "$(status "$cli" send "$work/high.m80" --in "$vin" --out "$vout" --delay 0)"
+check "the refusal names the entries" 1 \
+  "$("$cli" send "$work/high.m80" --in "$vin" --out "$vout" --delay 0 2>&1 | grep -c 'cannot take (128 or more): 12 34$')"
+check "nothing was sent" "same" \
+  "$(cmp -s "$work/virtual-memory.m80" "$work/memory-before-high.m80" && echo same || echo differs)"
 check "send with an unknown option" 1 "$(status "$cli" send "$work/a.m80" --in "$vin" --out "$vout" --fast)"
 
 echo "cli: $passed passed, $failed failed"

@@ -84,14 +84,15 @@ TEST_F(LinkTest, BlocksGoToTheBankCurrentWhenEachArrives) {
     EXPECT_TRUE(SameEntries(other, source, 4, 4));
 }
 
-TEST_F(LinkTest, EachShortMessageCostsOneDelayAndNothingElse) {
+TEST_F(LinkTest, ShortMessageCostsOneDelayAndRealTimeBytesNone) {
     host.pause = 50;
     link->GetPatches();
     service.ClearCalls();
-    service.InjectShort(0xFE);
-    service.InjectShort(0xF8);
+    service.InjectShort(0xFE);        // active sensing
+    service.InjectShort(0x00403C90);  // a note on
+    service.InjectShort(0xF8);        // clock
     service.InjectLongData(BlockOf(source, 0));
-    Wait(149);
+    Wait(99);
     EXPECT_TRUE(service.Calls().empty());
     EXPECT_EQ(link->GetBlockCounter(), 0);
     Wait(1);
@@ -276,7 +277,7 @@ TEST_F(LinkTest, AnswerWaitingBehindShortMessagesIsNotTimedOut) {
     host.pause = 300;
     link->GetPatches();
     for (int t = 0; t < 12; ++t) {
-        service.InjectShort(0xFE);
+        service.InjectShort(0x00403C90);
     }
     service.InjectLongData(BlockOf(source, 0));  // handled only after 13 delays, 3.9 s
     Wait(13 * 300);
@@ -441,6 +442,48 @@ TEST_F(LinkTest, DamagedBlocksAreNotStoredAndAreNamedWhenTheFetchEnds) {
                                        "entries were not received: 21 22 23 24 55 56 57 58"});
     EXPECT_EQ(host.ended.back().second, TransferOutcome::CompletedDamaged);
     EXPECT_EQ(host.received.size(), 14u);
+}
+
+TEST_F(LinkTest, ForeignLongMessagesAreLetGoAtOnceAndShiftNoBlock) {
+    link->GetPatches();
+    Bytes otherDevice = BlockOf(source, 0, 1);
+    for (const Bytes& foreign : {Bytes{0xF0, 0x7E, 0x7F, 0x06, 0x01, 0xF7}, otherDevice,
+                                 Bytes{0xF0, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}}) {
+        service.ClearCalls();
+        ASSERT_TRUE(service.InjectLongData(foreign));
+        Wait(0);
+        // Not answered: only the buffer went back, before any delay.
+        EXPECT_EQ(service.Calls(),
+                  (Calls{"midiInUnprepareHeader", "midiInPrepareHeader", "midiInAddBuffer"}));
+    }
+    EXPECT_EQ(link->GetBlockCounter(), 0);
+    service.InjectLongData(BlockOf(source, 0));
+    Wait(100);
+    EXPECT_EQ(link->GetBlockCounter(), 1);
+    EXPECT_TRUE(SameEntries(bank, source, 0, 4));
+    EXPECT_EQ(service.Sent().size(), 2u);  // RQD and one ACK
+}
+
+TEST_F(LinkTest, FetchMessagesNameWhatIsMissingAndNeverBlameTheMemoryProtect) {
+    link->GetPatches();
+    Bytes damaged = BlockOf(source, 0);
+    damaged[BLOCK_CHECKSUM_OFFSET] ^= 0x01;
+    service.InjectLongData(damaged);
+    Wait(100);
+    service.InjectLongData(BlockOf(source, 1));
+    Wait(100 + 3100);
+    ASSERT_EQ(host.ended.back().second, TransferOutcome::NoAnswer);
+    EXPECT_NE(prompter.Texts().back().find("These entries did not arrive intact: 11 12 13 14"),
+              std::string::npos);
+
+    link->GetPatches();
+    service.InjectLongData(BlockOf(source, 0));
+    Wait(100);
+    service.InjectLongData(ShortMessage(HS_RJC));
+    Wait(100);
+    EXPECT_EQ(host.ended.back().second, TransferOutcome::Refused);
+    EXPECT_EQ(prompter.Texts().back().find("memory protect"), std::string::npos);
+    EXPECT_NE(prompter.Texts().back().find("after 1 of 16 blocks"), std::string::npos);
 }
 
 // ---- The bank goes away --------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "LinkTestSupport.h"
@@ -177,25 +178,86 @@ TEST_F(VirtualTransfer, CorruptAndShortBlocksAreNamedAndNotStored) {
     EXPECT_TRUE(SameEntries(bank, instrument->Engine().Memory(), 4, 56));
 }
 
-TEST_F(VirtualTransfer, ActiveSensingCostsADelayEachAndNothingElse) {
+TEST_F(VirtualTransfer, ActiveSensingCostsNothing) {
     Mks80Options options;
     options.activeSensing = true;
     Start(options);
     host.pause = 10;
     link->GetPatches();
-    EXPECT_EQ(RunToEnd(), 2 * 17 * 10);
+    EXPECT_EQ(RunToEnd(), 17 * 10);
     EXPECT_EQ(host.ended.back().second, TransferOutcome::Completed);
     EXPECT_TRUE(SameEntries(bank, instrument->Engine().Memory()));
 }
 
-TEST_F(VirtualTransfer, ByteTheWireCannotCarryIsAnsweredWithAnError) {
+TEST_F(VirtualTransfer, BankWithAByteTheWireCannotCarryIsNeverSent) {
     Start({});
+    bank.GetTone(1)->GetData()[0] = static_cast<int8_t>(0x80);
+    bank.GetPatch(26)->GetData()[22] = static_cast<int8_t>(0xFF);
     link->SendPatches();
-    // A bank byte of 80H or more cannot travel inside the message: the instrument refuses it.
+    EXPECT_EQ(host.ended.back().second, TransferOutcome::NotSendable);
+    EXPECT_EQ(host.setCount, 0);
+    EXPECT_EQ(prompter.Texts(),
+              std::vector<std::string>{"These entries hold values the MKS-80 cannot take (128 or "
+                                       "more): 12 43"});
+    // One that turns up during the send stops it before its block goes out.
+    bank.GetTone(1)->GetData()[0] = 0;
+    bank.GetPatch(26)->GetData()[22] = 0;
+    host.ended.clear();
+    link->SendPatches();
+    loop.Advance(100);
     bank.GetTone(4)->GetData()[0] = static_cast<int8_t>(0x80);
     RunToEnd();
-    EXPECT_EQ(host.ended.back().second, TransferOutcome::Refused);
+    EXPECT_EQ(host.ended.back().second, TransferOutcome::NotSendable);
+    EXPECT_NE(prompter.Texts().back().find("(128 or more): 15\n\nThe MKS-80 now holds a partly "
+                                           "written memory: entries 11 to 14 may have changed"),
+              std::string::npos)
+        << prompter.Texts().back();
     EXPECT_EQ(instrument->Engine().DumpsReceived(), 0);
+}
+
+TEST_F(VirtualTransfer, ForeignMessagesAndAnEarlyEndShiftNoBlock) {
+    Mks80Options options;
+    options.strayBeforeBlock = 3;
+    options.endAfterBlocks = 14;
+    Start(options);
+    host.pause = 10;
+    link->GetPatches();
+    RunToEnd();
+    EXPECT_EQ(host.ended.back().second, TransferOutcome::CompletedDamaged);
+    EXPECT_EQ(prompter.Texts(),
+              std::vector<std::string>{"The MKS-80 ended its data after 14 of 16 blocks.\n\nThese "
+                                       "entries were not received: 81 82 83 84 85 86 87 88"});
+    EXPECT_TRUE(SameEntries(bank, instrument->Engine().Memory(), 0, 56));
+    CSysExData untouched(&view);
+    EXPECT_TRUE(SameEntries(bank, untouched, 56, 8));
+}
+
+TEST_F(VirtualTransfer, ErrorAnswerToABlockNamesItsEntriesAndTheChangedPart) {
+    Mks80Options options;
+    options.errorBlock = 2;
+    Start(options);
+    link->SendPatches();
+    RunToEnd();
+    EXPECT_EQ(host.ended.back().second, TransferOutcome::Refused);
+    EXPECT_EQ(prompter.Texts(),
+              std::vector<std::string>{
+                  "The MKS-80 could not take entries 21 22 23 24: it answered them with an "
+                  "error.\n\nThe MKS-80 now holds a partly written memory: entries 11 to 18 may "
+                  "have changed, the others are as they were."});
+}
+
+TEST_F(VirtualTransfer, MemoryThatCannotBeWrittenFailsTheSend) {
+    // A file where the memory's folder should be: no one can write there.
+    const std::string blocker = testing::TempDir() + "/quorlin-memory-blocker";
+    std::ofstream(blocker).put('x');
+    Start({}, blocker + "/memory.m80");
+    link->SendPatches();
+    RunToEnd();
+    std::filesystem::remove(blocker);
+    EXPECT_EQ(host.ended.back().second, TransferOutcome::Refused);
+    ASSERT_FALSE(prompter.Texts().empty());
+    EXPECT_EQ(prompter.Texts().back().rfind("The MKS-80 could not store the bank it was sent.", 0),
+              0u);
 }
 
 // With a thread of its own: real time passes, so the plain loop runs it.
@@ -309,7 +371,7 @@ TEST(VirtualMks80Service, NoCallbackRunsOnceTheInputIsClosed) {
     ASSERT_EQ(instrument.OutLongMsg(out, message), MMSYSERR_NOERROR);
     // Close while the callback is running: wait until it has begun, however slow the
     // machine (a fixed sleep lost that race under the sanitizers).
-    for (int i = 0; i < 2000 && !started; ++i) {
+    for (int i = 0; i < 30000 && !started; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     ASSERT_TRUE(started);

@@ -10,6 +10,7 @@
 
 #include "AppFixture.h"
 #include "DialogTestSupport.h"
+#include "bank/SysExData.h"
 #include "dialogs/DialogSetupMIDIPorts.h"
 #include "midi/MidiManager.h"
 
@@ -176,6 +177,32 @@ TEST_F(SetupMidiPortsDialogTest, CancelLeavesLinkAndApplicationAsTheyWere) {
     EXPECT_EQ(m_App->m_MidiOutDevID, 0u);
     EXPECT_EQ(m_App->m_SaveSettingsOnExit, 0u);
     EXPECT_EQ(Link().GetMidiInDevID(), 1u);
+}
+
+TEST_F(SetupMidiPortsDialogTest, ListsTheDevicesAfreshEachTimeItOpens) {
+    { CDialogSetupMIDIPorts first(*m_App); }
+    m_Ports->m_InNames.push_back("Plugged In Later");
+    CDialogSetupMIDIPorts second(*m_App);
+    EXPECT_EQ(Items(second.m_InPortCombo),
+              (QStringList{"In A", "In B", "In C", "Plugged In Later"}));
+}
+
+TEST_F(SetupMidiPortsDialogTest, TestDuringATransferSaysTheLinkIsBusy) {
+    m_App->m_MidiChannel = 1;
+    CDialogSetupMIDIPorts dialog(*m_App);
+    CNullBankView view;
+    CSysExData bank(&view);
+    Link().SetCurrentSysExData(&bank);
+    Link().GetPatches();
+    ASSERT_TRUE(Link().IsTransferRunning());
+    const std::vector<unsigned> opened = m_Ports->m_OpenedIn;
+    QTest::mouseClick(dialog.m_TestButton, Qt::LeftButton);
+    EXPECT_EQ(m_Prompter.Texts(),
+              std::vector<std::string>{
+                  "The MIDI link is busy with a transfer. Try the test again when it has ended."});
+    EXPECT_EQ(m_Ports->m_OpenedIn, opened);
+    EXPECT_TRUE(Link().IsTransferRunning());
+    Link().ForgetSysExData(&bank);
 }
 
 TEST_F(SetupMidiPortsDialogTest, TestReportsFailureWhenADeviceWillNotOpen) {

@@ -132,3 +132,25 @@ bool CSysExData::CopyEntryToRecord(bool in_tone, int in_index, uint8_t* out_plac
     std::memcpy(out_place + CLIPBOARD_NAME_FIELD, bytes, count);
     return true;
 }
+
+std::vector<int> EntriesWithHighBytes(const CSysExData& in_bank) {
+    const auto high = [](const int8_t* in_data, int in_count) {
+        return std::any_of(in_data, in_data + in_count, [](int8_t b) { return b < 0; });
+    };
+    std::vector<int> entries;
+    for (int i = 0; i < BANK_SIZE; ++i) {
+        if (high(in_bank.GetPatch(i)->GetData(), PATCH_PARAM_COUNT) ||
+            high(in_bank.GetTone(i)->GetData(), TONE_PARAM_COUNT)) {
+            entries.push_back(i);
+        }
+    }
+    return entries;
+}
+
+void CopyEntries(const CSysExData& in_from, CSysExData& io_to, int in_first, int in_count) {
+    for (int i = in_first; i < in_first + in_count; ++i) {
+        *io_to.GetPatch(i) = *in_from.GetPatch(i);
+        *io_to.GetTone(i) = *in_from.GetTone(i);
+        io_to.GetView()->RefreshRow(i);
+    }
+}

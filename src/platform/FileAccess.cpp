@@ -1,6 +1,8 @@
 #include "platform/FileAccess.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -103,7 +105,10 @@ FileResult ReadFileStart(const std::string& in_path, size_t in_limit, std::strin
         ::close(fd);
         return Failure(FileStatus::NotRegular, "it is a device or pipe, not a file");
     }
-    out_bytes.resize(in_limit + 1);
+    // One byte beyond what the file holds tells whether it grew meanwhile; never more
+    // than the limit and one byte, to tell a file larger than the limit.
+    out_bytes.resize(static_cast<size_t>(
+        std::min<uint64_t>(uint64_t(in_limit) + 1, uint64_t(info.st_size) + 1)));
     size_t got = 0;
     while (got < out_bytes.size()) {
         const ssize_t n = ::read(fd, &out_bytes[got], out_bytes.size() - got);

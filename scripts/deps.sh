@@ -11,6 +11,8 @@ packages=(
   librtmidi-dev libjack-jackd2-dev jackd2
   xvfb xauth imagemagick x11-utils
   fonts-dejavu-core
+  # libFuzzer: clang and its fuzzer runtime
+  clang libclang-rt-dev
 )
 
 missing=()

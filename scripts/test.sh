@@ -30,4 +30,9 @@ if [ -f tests/e2e/run_e2e.sh ]; then
   bash tests/e2e/run_e2e.sh build
 fi
 
+if command -v clang++ >/dev/null 2>&1; then
+  echo "== fuzzing each parser briefly"
+  bash scripts/fuzz.sh 20
+fi
+
 echo "== all tests passed"

@@ -139,6 +139,7 @@ void CMainFrame::CreateActions() {
                QStringLiteral("This opens a sysex data file for importing."));
     on(ID_OPEN_SYSEX_DATA, [this]() { ViewCommand(&CQuorlinView::OnOpenSysexData); });
     MakeAction(ID_EXPORT_TO_MIDI, QStringLiteral("Export to Midi"), QString());
+    on(ID_EXPORT_TO_MIDI, [this]() { ViewCommand(&CQuorlinView::OnExportToMidi); });
     MakeAction(ID_APP_EXIT, QStringLiteral("E&xit"),
                QStringLiteral("Quit the application; prompts to save documents"));
     on(ID_APP_EXIT, [this]() { close(); });
@@ -464,8 +465,8 @@ void CMainFrame::UpdateCommandUI() {
     const bool haveView = ActiveView() != nullptr;
     const bool canTransfer = haveView && !m_App.IsMidiBusy();
     for (int id : std::initializer_list<int>{
-             ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_OPEN_SYSEX_DATA, ID_EDIT_COPY,
-             ID_EDIT_PASTE, ID_RENAME, ID_DISPLAY_SELECTION, ID_SELECT_MIDI_PORT,
+             ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, ID_OPEN_SYSEX_DATA, ID_EXPORT_TO_MIDI,
+             ID_EDIT_COPY, ID_EDIT_PASTE, ID_RENAME, ID_DISPLAY_SELECTION, ID_SELECT_MIDI_PORT,
              ID_SET_TRANSFER_SPEED, ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ,
              ID_WINDOW_ARRANGE, ID_HELP_CONTENTS}) {
         Action(id)->setEnabled(haveView);
@@ -474,8 +475,8 @@ void CMainFrame::UpdateCommandUI() {
                                              ID_SAVE_TO_MKS80}) {
         Action(id)->setEnabled(canTransfer);
     }
-    // Nothing carries these out yet; Cut never applies to a bank entry.
-    for (int id : std::initializer_list<int>{ID_EXPORT_TO_MIDI, ID_EDIT_CUT}) {
+    // Cut never applies to a bank entry.
+    for (int id : std::initializer_list<int>{ID_EDIT_CUT}) {
         Action(id)->setEnabled(false);
     }
     // Undo and Redo name the step they take back or do again, in the active window's

@@ -254,6 +254,11 @@ QString CQuorlinApp::AskOpenFileName(const QString& in_caption, const QStringLis
     return GetAsker().OpenFileName(in_caption, in_filters);
 }
 
+QString CQuorlinApp::AskSaveFileName(const QString& in_caption, const QString& in_proposed,
+                                     const QStringList& in_filters) {
+    return GetAsker().SaveFileName(in_caption, in_proposed, in_filters);
+}
+
 void CQuorlinApp::ShowHelpContents() {
     if (!m_Services.shell) {
         return;

@@ -79,6 +79,8 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     void SetMidiSetup(const MidiSetupValues& in_setup) override;
     int GetMaxNameLength() const override { return m_MaxNameLength; }
     QString AskOpenFileName(const QString& in_caption, const QStringList& in_filters) override;
+    QString AskSaveFileName(const QString& in_caption, const QString& in_proposed,
+                            const QStringList& in_filters) override;
     void ShowHelpContents() override;
     void SetMidiChannel(int in_channel);
     void SetMidiBusy() override;

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QUndoCommand>
 #include <algorithm>
 #include <sstream>
@@ -11,6 +10,8 @@
 #include "app/Quorlin.h"
 #include "app/UserAsker.h"
 #include "bank/Archive.h"
+#include "bank/BankFiles.h"
+#include "platform/FileAccess.h"
 #include "platform/Prompter.h"
 #include "view/QuorlinView.h"
 
@@ -121,30 +122,40 @@ void CQuorlinDoc::OnNewDocument() {
 }
 
 bool CQuorlinDoc::OnOpenDocument(const QString& in_path) {
-    QFile file(in_path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Report(QStringLiteral("Cannot open the file \"%1\":\n%2.")
-                   .arg(QDir::toNativeSeparators(in_path), file.errorString()));
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        Report(QStringLiteral("Cannot read the file \"%1\":\n%2.")
-                   .arg(QDir::toNativeSeparators(in_path), file.errorString()));
-        return false;
-    }
-    // A file of 0 bytes is not read at all: it is a bank at the defaults.
-    if (!bytes.isEmpty()) {
-        std::istringstream stream(std::string(bytes.constData(), size_t(bytes.size())));
-        CArchive ar(stream);
-        if (!Serialize(ar)) {
+    const BankReadReport report =
+        ReadBankOrDump(QFile::encodeName(in_path).toStdString(), *m_ptrSysExData);
+    switch (report.result) {
+        case ReadResult::Ok:
+            break;
+        case ReadResult::CannotOpen:
+            Report(QStringLiteral("Cannot open the file \"%1\":\n%2.")
+                       .arg(QDir::toNativeSeparators(in_path),
+                            QString::fromLocal8Bit(report.reason.c_str())));
+            return false;
+        case ReadResult::NoData:
+            Report(QStringLiteral("The file \"%1\" %2.")
+                       .arg(QDir::toNativeSeparators(in_path),
+                            QString::fromStdString(DescribeRefusal(report))));
+            return false;
+        case ReadResult::NotABank:
             Report(QStringLiteral("Unexpected file format."));
             return false;
-        }
     }
-    SetPathName(in_path);
-    m_UndoStack.clear();
-    NoteModifiedChange();
+    if (report.kind == FileKind::BankFile) {
+        SetPathName(in_path);
+        m_UndoStack.clear();
+        NoteModifiedChange();
+    } else {
+        // A bank read from a dump is not that file: Save asks for a bank file's name
+        // instead of writing a bank file over the dump.
+        OnNewDocument();
+        SetModifiedFlag();
+    }
+    const std::string note = DescribeRead(report);
+    if (!note.empty()) {
+        Report(QStringLiteral("%1:\n%2").arg(QDir::toNativeSeparators(in_path),
+                                             QString::fromStdString(note).trimmed()));
+    }
     return true;
 }
 
@@ -152,16 +163,15 @@ bool CQuorlinDoc::OnSaveDocument(const QString& in_path) {
     std::ostringstream stream;
     CArchive ar(stream);
     const bool stored = Serialize(ar);
-    const std::string bytes = stream.str();
-
-    // The old file stays as it was unless the new one was written completely.
-    QSaveFile file(in_path);
-    if (!stored || !file.open(QIODevice::WriteOnly) ||
-        file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit()) {
-        Report(
-            QStringLiteral("Cannot save the file \"%1\":\n%2.")
-                .arg(QDir::toNativeSeparators(in_path),
-                     stored ? file.errorString() : QStringLiteral("the bank could not be stored")));
+    // The old file stays as it was unless the new one reached the disk completely.
+    const platform::FileResult written =
+        stored ? platform::WriteFileSafely(QFile::encodeName(in_path).toStdString(), stream.str())
+               : platform::FileResult{platform::FileStatus::WriteFailed,
+                                      "the bank could not be stored"};
+    if (!written) {
+        Report(QStringLiteral("Cannot save the file \"%1\":\n%2.")
+                   .arg(QDir::toNativeSeparators(in_path),
+                        QString::fromLocal8Bit(written.reason.c_str())));
         return false;
     }
     SetPathName(in_path);
@@ -293,16 +303,17 @@ bool CQuorlinDoc::PasteEntries(bool in_tone, int in_index, const BankEntries& in
     return true;
 }
 
-int CQuorlinDoc::ImportSysEx(const uint8_t* in_bytes, size_t in_size) {
-    // Read into a copy first, so the import is one step however many blocks it held.
+BankReadReport CQuorlinDoc::ImportFile(const std::string& in_path) {
+    // Read into a copy first, so the import is one step however many blocks it held,
+    // and a refused file changes nothing.
     CNullBankView nowhere;
     CSysExData scratch(&nowhere);
     WriteEntries(scratch, ReadWholeBank(*m_ptrSysExData));
-    const int blocks = scratch.ImportSysEx(in_bytes, in_size);
-    if (blocks > 0) {
+    const BankReadReport report = ReadBankOrDump(in_path, scratch);
+    if (report.EntriesRead() > 0) {
         (void)ReplaceBank(QStringLiteral("Open Sysex Data"), scratch);
     }
-    return blocks;
+    return report;
 }
 
 void CQuorlinDoc::BeginReceive() {

@@ -42,10 +42,13 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
 
     // A new, empty bank titled "MKS80v" and the running number.
     void OnNewDocument();
-    // Reads the bank file; reports a failure and returns false (the document is then
-    // discarded). A file of 0 bytes opens as a bank at the defaults.
+    // Reads a bank file, or a dump or MIDI file into an untitled bank; reports a
+    // refusal and returns false (the document is then discarded), and tells what was
+    // read when it is not simply a whole bank. A file of 0 bytes opens as a bank at
+    // the defaults.
     [[nodiscard]] bool OnOpenDocument(const QString& in_path);
-    // Writes the bank file whole or not at all; reports a failure.
+    // Writes the bank file whole or not at all (a full disk leaves the old file as
+    // it was); reports a failure.
     [[nodiscard]] bool OnSaveDocument(const QString& in_path);
     // File Save: asks for a name when the bank has none yet (or in_saveAs).
     bool DoSave(bool in_saveAs);
@@ -77,9 +80,9 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
     // "Paste Patch 35" / "Paste Tone 35": the entries a paste onto entry in_index writes
     // (see PastedEntries).
     bool PasteEntries(bool in_tone, int in_index, const BankEntries& in_after) override;
-    // "Open Sysex Data": a recorded dump read into the bank as one step. Returns the
-    // number of data blocks taken (0: nothing changed, no step).
-    int ImportSysEx(const uint8_t* in_bytes, size_t in_size) override;
+    // "Open Sysex Data": a dump, MIDI file or bank file read into the bank as one step
+    // (none when nothing was read).
+    BankReadReport ImportFile(const std::string& in_path) override;
 
     // A transfer from the instrument into this bank starts: the bank as it is now is
     // what undoing the transfer puts back. Undo and redo stay off until EndReceive.
@@ -104,7 +107,7 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
     // Writes entries as a step does and repaints their rows in every window: for the
     // undo stack's commands only.
     void ApplyEntries(const BankEntries& in_entries);
-    QString GetTitle() const { return m_Title; }
+    QString GetTitle() const override { return m_Title; }
     QString GetPathName() const { return m_PathName; }
     void SetPathName(const QString& in_path);
 

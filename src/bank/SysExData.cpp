@@ -132,3 +132,11 @@ bool CSysExData::CopyEntryToRecord(bool in_tone, int in_index, uint8_t* out_plac
     std::memcpy(out_place + CLIPBOARD_NAME_FIELD, bytes, count);
     return true;
 }
+
+void CopyEntries(const CSysExData& in_from, CSysExData& io_to, int in_first, int in_count) {
+    for (int i = in_first; i < in_first + in_count; ++i) {
+        *io_to.GetPatch(i) = *in_from.GetPatch(i);
+        *io_to.GetTone(i) = *in_from.GetTone(i);
+        io_to.GetView()->RefreshRow(i);
+    }
+}

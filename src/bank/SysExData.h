@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CArchive;
 
@@ -97,8 +98,12 @@ class CSysExData {
     // ended early: the entries read before that keep their new contents.
     [[nodiscard]] bool LoadBank(CArchive& ar);
     // Fills the bank from recorded bulk-dump messages; never reads past in_size
-    // nor past the first 10000 bytes. Returns the number of data blocks taken.
-    int ImportSysEx(const uint8_t* in_buffer, size_t in_size);
+    // nor past the first 10000 bytes. Real-time bytes are skipped, and so are the
+    // handshake messages WSD, RQD and ACK. Returns the number of data blocks taken;
+    // out_badChecksums, when given, receives the (file-order) numbers of the blocks
+    // taken with a wrong checksum.
+    int ImportSysEx(const uint8_t* in_buffer, size_t in_size,
+                    std::vector<int>* out_badChecksums = nullptr);
     // Fills one 100-byte place of a clipboard record with entry in_index.
     // An index outside 0 to 63 leaves the place untouched and returns false.
     bool CopyEntryToRecord(bool in_tone, int in_index, uint8_t* out_place) const;
@@ -113,3 +118,7 @@ class CSysExData {
 
 // The most of a recorded dump that is ever read.
 constexpr size_t SYSEX_IMPORT_LIMIT = 10000;
+
+// Copies the names and bytes of in_count entries from in_first on into io_to, and
+// refreshes their rows there.
+void CopyEntries(const CSysExData& in_from, CSysExData& io_to, int in_first, int in_count);

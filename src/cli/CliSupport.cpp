@@ -1,8 +1,12 @@
 #include "cli/CliSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "bank/BankFiles.h"
+#include "bank/SysExData.h"
 #include "cli/CliExit.h"
+#include "platform/FileAccess.h"
 
 int Fail(int in_code, const std::string& in_message) {
     std::fprintf(stderr, "quorlin-cli: %s\n", in_message.c_str());
@@ -11,4 +15,54 @@ int Fail(int in_code, const std::string& in_message) {
 
 int UsageError(const std::string& in_message) {
     return Fail(kExitUsage, in_message + " (see quorlin-cli --help)");
+}
+
+bool TakeFlag(std::vector<std::string>& io_args, const std::string& in_flag) {
+    const auto end = std::remove(io_args.begin(), io_args.end(), in_flag);
+    const bool found = end != io_args.end();
+    io_args.erase(end, io_args.end());
+    return found;
+}
+
+namespace {
+// Each line of a note as a message of its own, so scripts can grep them.
+void Note(const std::string& in_path, const std::string& in_text) {
+    size_t start = 0;
+    while (start < in_text.size()) {
+        const size_t end = in_text.find('\n', start);
+        (void)Fail(0, in_path + ": " + in_text.substr(start, end - start));
+        start = end == std::string::npos ? in_text.size() : end + 1;
+    }
+}
+}  // namespace
+
+int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules) {
+    const BankReadReport report = ReadBankOrDump(in_path, io_bank);
+    if (report.result != ReadResult::Ok) {
+        return Fail(kExitInput, in_path + ": " + DescribeRefusal(report));
+    }
+    Note(in_path, DescribeRead(report));
+    if (in_rules.wholeBank && !in_rules.partial && !report.WholeBank()) {
+        return Fail(kExitInput, in_path +
+                                    ": not all 16 data blocks are there and intact; refused "
+                                    "(--partial takes only the entries the file held)");
+    }
+    if (in_rules.wholeBank && in_rules.partial && !report.WholeBank()) {
+        Note(in_path,
+             "--partial: only the entries the file held are taken; the others are "
+             "at their defaults");
+    }
+    // Both are what a file that is no bank at all can look like.
+    if ((!report.highByteEntries.empty() || report.trailingBytes) && !in_rules.force) {
+        return Fail(kExitInput, in_path + ": refused as it is (--force takes the file anyway)");
+    }
+    return kExitOk;
+}
+
+int WriteOutput(const std::string& in_path, const std::string& in_bytes) {
+    const platform::FileResult written = platform::WriteFileSafely(in_path, in_bytes);
+    if (!written) {
+        return Fail(kExitOutput, in_path + ": cannot be written: " + written.reason);
+    }
+    return kExitOk;
 }

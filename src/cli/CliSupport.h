@@ -1,8 +1,26 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+class CSysExData;
 
 // Says in_message on stderr as "quorlin-cli: ..." and returns in_code.
 int Fail(int in_code, const std::string& in_message);
 // A usage error: the message with a pointer to --help, and exit code 1.
 int UsageError(const std::string& in_message);
+
+// Removes every in_flag from io_args; true when there was one.
+bool TakeFlag(std::vector<std::string>& io_args, const std::string& in_flag);
+
+struct InputRules {
+    bool wholeBank = false;  // a dump must hold all 16 intact blocks...
+    bool partial = false;    // ...unless the user said --partial
+    bool force = false;      // --force: parameter bytes of 80H or more only warn
+};
+// Reads FILE into io_bank; says on stderr what the file held when it is not simply a
+// whole bank. Returns 0, or the exit code of a refusal after saying why.
+int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules);
+
+// Writes in_bytes as in_path safely; returns 0 or the exit code after saying why.
+int WriteOutput(const std::string& in_path, const std::string& in_bytes);

@@ -292,30 +292,28 @@ int RunGetCommand(const std::vector<std::string>& in_args) {
     CNullBankView view;
     CSysExData bank(&view);
     // Nothing is written unless the fetch ended intact: a half-fetched bank would
-    // pass for the instrument's memory.
-    return RunTransfer(args, TransferKind::Receive, bank, [&]() {
-        if (!WriteFileAtomically(args.output, BankFileBytes(bank))) {
-            return Fail(kExitOutput, args.output + ": cannot be written");
-        }
-        return kExitOk;
-    });
+    // pass for the instrument's memory. The file is written before the devices are
+    // released, so a release that goes wrong cannot cost the fetched bank.
+    return RunTransfer(args, TransferKind::Receive, bank,
+                       [&]() { return WriteOutput(args.output, BankFileBytes(bank)); });
 }
 
 int RunSendCommand(const std::vector<std::string>& in_args) {
+    std::vector<std::string> transferArgs = in_args;
+    InputRules rules;
+    rules.wholeBank = true;
+    rules.partial = TakeFlag(transferArgs, "--partial");
+    rules.force = TakeFlag(transferArgs, "--force");
     TransferArgs args;
-    if (int code = ParseTransferArgs(in_args, false, args); code != kExitOk) {
+    if (int code = ParseTransferArgs(transferArgs, false, args); code != kExitOk) {
         return code;
     }
     CNullBankView view;
     CSysExData bank(&view);
-    switch (ReadBankOrDump(args.file, bank)) {
-        case ReadResult::Ok:
-            break;
-        case ReadResult::CannotOpen:
-            return Fail(kExitInput, args.file + ": cannot be opened for reading");
-        case ReadResult::NotABank:
-            return Fail(kExitInput,
-                        args.file + ": not a bank file or a recorded dump, or cut short");
+    // Only a checked bank reaches the instrument: a partial dump would overwrite the
+    // entries it lacks with the defaults.
+    if (int code = ReadInput(args.file, bank, rules); code != kExitOk) {
+        return code;
     }
     return RunTransfer(args, TransferKind::Send, bank, nullptr);
 }

@@ -1,11 +1,13 @@
 // quorlin-cli: the bank core from the command line, for scripted backups and conversions.
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <string>
 #include <vector>
 
 #include "bank/BankFiles.h"
 #include "bank/SelectionData.h"
+#include "bank/StandardMidiFile.h"
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
@@ -20,43 +22,75 @@ const char* const kHelp =
     "\n"
     "Commands:\n"
     "  new FILE.m80                     write a new bank, every entry at its defaults\n"
-    "  list FILE                        one line per entry: number, TAB, patch name, TAB, tone "
-    "name\n"
-    "  show FILE NUMBER patch|tone      the parameter bytes of entry NUMBER (11 to 88)\n"
-    "  convert IN OUT [--channel N]     write the bank of IN as OUT: a bank file when OUT ends in\n"
+    "  list FILE [--force]              64 lines, one per entry: number, TAB, patch name, TAB,\n"
+    "                                   tone name; in names a backslash is written \\\\, a TAB\n"
+    "                                   \\t, a line feed \\n and other bytes below 20H and 7FH\n"
+    "                                   as \\xNN\n"
+    "  show FILE NUMBER patch|tone [--force]\n"
+    "                                   the parameter bytes of entry NUMBER (11 to 88)\n"
+    "  convert IN OUT [--channel N] [--partial] [--force]\n"
+    "                                   write the bank of IN as OUT: a bank file when OUT ends in\n"
     "                                   .m80, a recorded dump for MIDI channel N (default 1) when\n"
-    "                                   it ends in .syx\n"
+    "                                   it ends in .syx, the same dump as a Standard MIDI File\n"
+    "                                   (format 0) when it ends in .mid\n"
     "  ports                            the MIDI devices: in|out, TAB, id, TAB, name\n"
     "  get --in DEV --out DEV [--channel N] [--delay MS] -o FILE.m80\n"
     "                                   fetch the instrument's memory into a new bank file\n"
-    "  send FILE --in DEV --out DEV [--channel N] [--delay MS]\n"
+    "  send FILE --in DEV --out DEV [--channel N] [--delay MS] [--partial] [--force]\n"
     "                                   send the bank of FILE into the instrument\n"
     "\n"
     "DEV is a device id or name from quorlin-cli ports: the exact name, or a part of\n"
     "one that no other device of that kind has. Ids change as MIDI clients come and go.\n"
     "\n"
-    "FILE may be a bank file (.m80) or a recorded dump; a dump starts with F0H.\n"
+    "FILE may be a bank file (.m80), a recorded dump (.syx) or a Standard MIDI File (.mid)\n"
+    "carrying one, told apart by content: a dump starts with F0H 41H, a MIDI file with MThd.\n"
+    "A dump that is not all 16 intact data blocks is named on stderr; convert and send\n"
+    "refuse it unless given --partial, which takes only the entries the file held (the\n"
+    "others stay at their defaults). A bank file with parameter bytes of 80H or more, which\n"
+    "no MKS-80 sends, or with bytes after its 64th entry is refused unless given --force;\n"
+    "send refuses such a bank in any case, as MIDI cannot carry those bytes.\n"
     "The transfer delay defaults to 300 ms, the channel to 1.\n"
     "\n"
     "Exit codes:\n"
     "  0  done\n"
     "  1  unknown command or option, missing or bad argument, or an internal error\n"
     "     (a MIDI device that the system refuses to open ends the program this way)\n"
-    "  2  an input file is missing, unreadable, or neither a bank file nor a recorded dump\n"
+    "  2  an input file is missing, unreadable, not a regular file, neither a bank file nor a\n"
+    "     dump, or refused as partial or for bytes of 80H or more\n"
     "  3  a transfer with the MKS-80 failed or arrived damaged\n"
-    "  4  the output file could not be written\n";
+    "  4  the output file or standard output could not be written, or the output file is\n"
+    "     read-only\n";
 
-// Reads FILE into in_bank, or returns the exit code of the failure after saying why.
-int ReadInput(const std::string& in_path, CSysExData& in_bank) {
-    switch (ReadBankOrDump(in_path, in_bank)) {
-        case ReadResult::Ok:
-            return kExitOk;
-        case ReadResult::CannotOpen:
-            return Fail(kExitInput, in_path + ": cannot be opened for reading");
-        case ReadResult::NotABank:
-            break;
+// A name as one field of a line: bytes below 20H, 7FH and the backslash escaped.
+std::string EscapedName(const std::string& in_name) {
+    std::string text;
+    for (const char c : in_name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\') {
+            text += "\\\\";
+        } else if (c == '\t') {
+            text += "\\t";
+        } else if (c == '\n') {
+            text += "\\n";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            static const char kHex[] = "0123456789abcdef";
+            text += "\\x";
+            text += kHex[byte >> 4];
+            text += kHex[byte & 0xF];
+        } else {
+            text += c;
+        }
     }
-    return Fail(kExitInput, in_path + ": not a bank file or a recorded dump, or cut short");
+    return text;
+}
+
+// Writes in_text to standard output; a failed write (a full disk, a closed pipe) is exit 4.
+int Print(const std::string& in_text) {
+    if (std::fwrite(in_text.data(), 1, in_text.size(), stdout) != in_text.size() ||
+        std::fflush(stdout) != 0) {
+        return Fail(kExitOutput, "standard output cannot be written");
+    }
+    return kExitOk;
 }
 
 bool EndsWith(const std::string& in_text, const std::string& in_suffix) {
@@ -78,31 +112,31 @@ int CommandNew(const std::vector<std::string>& in_args) {
     }
     CNullBankView view;
     CSysExData bank(&view);
-    if (!WriteFileAtomically(in_args[0], BankFileBytes(bank))) {
-        return Fail(kExitOutput, in_args[0] + ": cannot be written");
-    }
-    return kExitOk;
+    return WriteOutput(in_args[0], BankFileBytes(bank));
 }
 
-int CommandList(const std::vector<std::string>& in_args) {
+int CommandList(std::vector<std::string> in_args) {
+    InputRules rules;
+    rules.force = TakeFlag(in_args, "--force");
     if (in_args.size() != 1) {
         return UsageError("list takes one file name");
     }
     CNullBankView view;
     CSysExData bank(&view);
-    if (int code = ReadInput(in_args[0], bank)) {
+    if (int code = ReadInput(in_args[0], bank, rules)) {
         return code;
     }
     std::string out;
     for (int i = 0; i < BANK_SIZE; ++i) {
-        out += EntryNumber(i) + "\t" + bank.GetPatch(i)->GetName() + "\t" +
-               bank.GetTone(i)->GetName() + "\n";
+        out += EntryNumber(i) + "\t" + EscapedName(bank.GetPatch(i)->GetName()) + "\t" +
+               EscapedName(bank.GetTone(i)->GetName()) + "\n";
     }
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    return kExitOk;
+    return Print(out);
 }
 
-int CommandShow(const std::vector<std::string>& in_args) {
+int CommandShow(std::vector<std::string> in_args) {
+    InputRules rules;
+    rules.force = TakeFlag(in_args, "--force");
     if (in_args.size() != 3) {
         return UsageError("show takes a file name, an entry number and patch or tone");
     }
@@ -115,7 +149,7 @@ int CommandShow(const std::vector<std::string>& in_args) {
     }
     CNullBankView view;
     CSysExData bank(&view);
-    if (int code = ReadInput(in_args[0], bank)) {
+    if (int code = ReadInput(in_args[0], bank, rules)) {
         return code;
     }
     std::string text = in_args[2] == "patch" ? PatchSelectionText(*bank.GetPatch(index))
@@ -123,11 +157,14 @@ int CommandShow(const std::vector<std::string>& in_args) {
     if (!text.empty() && text[0] == '\n') {
         text.erase(0, 1);
     }
-    std::printf("%s\n", text.c_str());
-    return kExitOk;
+    return Print(text + "\n");
 }
 
-int CommandConvert(const std::vector<std::string>& in_args) {
+int CommandConvert(std::vector<std::string> in_args) {
+    InputRules rules;
+    rules.wholeBank = true;
+    rules.partial = TakeFlag(in_args, "--partial");
+    rules.force = TakeFlag(in_args, "--force");
     std::vector<std::string> files;
     int channel = 1;
     for (size_t i = 0; i < in_args.size(); ++i) {
@@ -147,25 +184,22 @@ int CommandConvert(const std::vector<std::string>& in_args) {
         return UsageError("convert takes an input and an output file name");
     }
     const bool toDump = EndsWith(files[1], ".syx");
-    if (!toDump && !EndsWith(files[1], ".m80")) {
-        return UsageError(files[1] + ": the output must end in .m80 or .syx");
+    const bool toMidi = EndsWith(files[1], ".mid") || EndsWith(files[1], ".midi");
+    if (!toDump && !toMidi && !EndsWith(files[1], ".m80")) {
+        return UsageError(files[1] + ": the output must end in .m80, .syx or .mid");
     }
     CNullBankView view;
     CSysExData bank(&view);
-    if (int code = ReadInput(files[0], bank)) {
+    if (int code = ReadInput(files[0], bank, rules)) {
         return code;
     }
-    const std::string bytes = toDump ? RecordedDump(bank, channel) : BankFileBytes(bank);
-    if (!WriteFileAtomically(files[1], bytes)) {
-        return Fail(kExitOutput, files[1] + ": cannot be written");
-    }
-    return kExitOk;
+    const std::string bytes = toMidi   ? MidiFileOf(RecordedDump(bank, channel))
+                              : toDump ? RecordedDump(bank, channel)
+                                       : BankFileBytes(bank);
+    return WriteOutput(files[1], bytes);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+int Run(std::vector<std::string> args) {
     if (args.empty()) {
         std::fputs(kHelp, stderr);
         return kExitUsage;
@@ -198,4 +232,15 @@ int main(int argc, char** argv) {
         return RunSendCommand(args);
     }
     return UsageError("unknown command " + command);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Nothing may end the tool with an abort: whatever escapes is an internal error.
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        return Fail(kExitUsage, std::string("internal error: ") + error.what());
+    }
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bank/BankEntries.h"
+#include "bank/BankFiles.h"
 
 class CQuorlinView;
 class CSysExData;
@@ -19,6 +20,8 @@ class BankDocument {
     virtual void AddView(CQuorlinView* in_view) = 0;
     virtual void RemoveView(CQuorlinView* in_view) = 0;
     virtual bool IsModified() const = 0;
+    // The window title's name of the bank, such as "MKS80v1" or "mine.m80".
+    virtual QString GetTitle() const = 0;
 
     // Writes in_after (a later value for the same entry wins) as one step named
     // in_stepName, e.g. "Name From Library". False, and no step, when nothing changes.
@@ -27,6 +30,8 @@ class BankDocument {
     virtual bool RenameEntry(bool in_tone, int in_index, const std::string& in_name) = 0;
     // "Paste Patch 35" / "Paste Tone 35": the entries a paste onto entry in_index writes.
     virtual bool PasteEntries(bool in_tone, int in_index, const BankEntries& in_after) = 0;
-    // "Open Sysex Data": a recorded dump read into the bank. Returns the blocks taken.
-    virtual int ImportSysEx(const uint8_t* in_bytes, size_t in_size) = 0;
+    // "Open Sysex Data": a recorded dump, MIDI file or bank file read into the bank as
+    // one step. A dump fills only the entries it holds. Nothing changes, and no step is
+    // recorded, when the report says no entry was read.
+    virtual BankReadReport ImportFile(const std::string& in_path) = 0;
 };

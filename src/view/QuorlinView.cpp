@@ -6,6 +6,7 @@
 #include <QDragEnterEvent>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHelpEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -18,12 +19,16 @@
 #include <algorithm>
 
 #include "bank/Archive.h"
+#include "bank/BankFiles.h"
+#include "bank/StandardMidiFile.h"
 #include "dialogs/DialogDelayTime.h"
 #include "dialogs/DialogEditPatch.h"
 #include "dialogs/DialogEditTone.h"
 #include "dialogs/DialogSetupMIDIPorts.h"
 #include "dialogs/EntryNameText.h"
+#include "midi/DumpFile.h"
 #include "midi/MidiManager.h"
+#include "platform/FileAccess.h"
 #include "platform/Prompter.h"
 #include "platform/Trace.h"
 #include "view/BankClipboard.h"
@@ -301,25 +306,61 @@ void CQuorlinView::OnOpenSysexData() {
     if (!host) {
         return;
     }
-    const QString path = host->AskOpenFileName(
-        QStringLiteral("Open"),
-        {QStringLiteral("All files (*)"), QStringLiteral("System exclusive (*.syx)")});
+    const QString path =
+        host->AskOpenFileName(QStringLiteral("Open"), {QStringLiteral("System exclusive (*.syx)"),
+                                                       QStringLiteral("MIDI file (*.mid *.midi)"),
+                                                       QStringLiteral("All files (*)")});
     if (path.isEmpty()) {
         return;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    BankReadReport report = m_ptrDoc->ImportFile(QFile::encodeName(path).toStdString());
+    const QString name = QDir::toNativeSeparators(path);
+    if (report.EntriesRead() == 0) {
+        if (report.result == ReadResult::Ok) {
+            report.result = ReadResult::NoData;  // a file of 0 bytes
+        }
         (void)platform::GetPrompter().Message(
-            QStringLiteral("Cannot open the file \"%1\":\n%2.")
-                .arg(QDir::toNativeSeparators(path), file.errorString())
+            QStringLiteral("The file \"%1\" %2.")
+                .arg(name, QString::fromLocal8Bit(DescribeRefusal(report).c_str()))
                 .toStdString());
         return;
     }
-    const QByteArray bytes = file.read(qint64(SYSEX_IMPORT_LIMIT));
-    file.close();
-    [[maybe_unused]] const int blocks = m_ptrDoc->ImportSysEx(
-        reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size()));
-    QUORLIN_TRACE("\nImported %d blocks", blocks);
+    const std::string note = DescribeRead(report);
+    if (!note.empty()) {
+        (void)platform::GetPrompter().Message(QStringLiteral("%1:\n%2")
+                                                  .arg(name, QString::fromStdString(note).trimmed())
+                                                  .toStdString());
+    }
+}
+
+void CQuorlinView::OnExportToMidi() {
+    ViewHost* host = GetViewHost();
+    if (!host) {
+        return;
+    }
+    QString path = host->AskSaveFileName(
+        QStringLiteral("Export to Midi"),
+        m_ptrDoc->GetTitle().section(QLatin1Char('.'), 0, 0) + QStringLiteral(".syx"),
+        {QStringLiteral("System exclusive (*.syx)"), QStringLiteral("MIDI file (*.mid *.midi)")});
+    if (path.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += QStringLiteral(".syx");
+    }
+    // The dump as the instrument would take it on the link's current channel.
+    const int channel = host->GetMidiManager()->GetMessages().DeviceByte() + 1;
+    const std::string dump = RecordedDump(*GetSysExData(), channel);
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    const bool midi = suffix == QStringLiteral("mid") || suffix == QStringLiteral("midi");
+    const platform::FileResult written = platform::WriteFileSafely(
+        QFile::encodeName(path).toStdString(), midi ? MidiFileOf(dump) : dump);
+    if (!written) {
+        (void)platform::GetPrompter().Message(
+            QStringLiteral("Cannot save the file \"%1\":\n%2.")
+                .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(written.reason.c_str()))
+                .toStdString());
+    }
 }
 
 void CQuorlinView::OnHelpContents() {

@@ -55,6 +55,8 @@ class CQuorlinView : public CRowView {
     void OnSelectMidiPort();
     void OnSetMidiTransferSpeed();
     void OnOpenSysexData();
+    // Writes the bank as the instrument's dump, a .syx or a .mid file.
+    void OnExportToMidi();
     void OnHelpContents();
     void OnDisconnect();
 

@@ -18,6 +18,8 @@ class ViewHost : public DialogHost {
     virtual void DisplaySelectionData() = 0;
     // The chosen path, or an empty string when the user cancelled.
     virtual QString AskOpenFileName(const QString& in_caption, const QStringList& in_filters) = 0;
+    virtual QString AskSaveFileName(const QString& in_caption, const QString& in_proposed,
+                                    const QStringList& in_filters) = 0;
     virtual void ShowHelpContents() = 0;
 };
 

@@ -115,19 +115,47 @@ TEST(SysExImport, BlocksFillEntriesInFileOrderAndAnUnknownMessageStops) {
     EXPECT_EQ(other.GetTone(0)->GetData()[0], 36);
 }
 
-TEST(SysExImport, AFileStartingWithAckOrRequestChangesNothing) {
+TEST(SysExImport, OurOwnHandshakeAndRealTimeBytesAreSkippedAnUnknownMessageStops) {
     Source source;
-    for (uint8_t command : {HS_ACK, HS_RQD}) {
-        Bytes dump;
-        source.Ack(dump);
-        dump[2] = command;
-        source.Dat(dump, 0);
-        RecordingView view;
-        CSysExData bank(&view);
-        EXPECT_EQ(bank.ImportSysEx(dump.data(), dump.size()), 0);
-        EXPECT_TRUE(bank.GetTone(0)->IsEmpty());
-        EXPECT_TRUE(view.rows.empty());
+    // A receive recorded from both sides: RQD, then each block with our ACK after it,
+    // and active sensing (FEH) and clock (F8H) bytes wherever they fell.
+    Bytes recorded;
+    source.Wsd(recorded);
+    recorded[2] = HS_RQD;
+    for (int k = 0; k < 16; ++k) {
+        source.Dat(recorded, k);
+        source.Ack(recorded);
     }
+    Bytes sprinkled;
+    for (size_t i = 0; i < recorded.size(); ++i) {
+        if (i % 100 == 0) {
+            sprinkled.push_back(i % 200 ? 0xFE : 0xF8);
+        }
+        sprinkled.push_back(recorded[i]);
+    }
+    CNullBankView view;
+    CSysExData bank(&view);
+    std::vector<int> damaged;
+    EXPECT_EQ(bank.ImportSysEx(sprinkled.data(), sprinkled.size(), &damaged), 16);
+    EXPECT_EQ(FilledFromSource(bank), BANK_SIZE);
+    EXPECT_TRUE(damaged.empty());
+
+    // A damaged block is still taken, and named.
+    Bytes dump;
+    source.Dat(dump, 0);
+    source.Dat(dump, 1);
+    dump[255 + 10] ^= 1;
+    CSysExData other(&view);
+    EXPECT_EQ(other.ImportSysEx(dump.data(), dump.size(), &damaged), 2);
+    EXPECT_EQ(damaged, std::vector<int>{1});
+
+    // End-of-data first: nothing is taken.
+    Bytes eodFirst;
+    source.Eod(eodFirst);
+    source.Dat(eodFirst, 0);
+    CSysExData third(&view);
+    EXPECT_EQ(third.ImportSysEx(eodFirst.data(), eodFirst.size()), 0);
+    EXPECT_TRUE(third.GetTone(0)->IsEmpty());
 }
 
 TEST(SysExImport, ADumpCutShortKeepsTheWholeBlocksAndReadsNothingPastTheEnd) {

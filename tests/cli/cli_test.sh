@@ -58,7 +58,7 @@ check "m80 from dump lists placeholders" "$(printf '57\t------Patch------\t-----
 check "missing file" 2 "$(status "$cli" list "$work/missing.m80")"
 check "truncated bank" 2 "$(status "$cli" list "$data/banks/bad-cut-in-last-tone.m80")"
 check "text file" 2 "$(status "$cli" show "$data/banks/bad-text-file.m80" 11 patch)"
-check "dump without blocks" 2 "$(status "$cli" list "$data/dumps/blocks0-starts-with-ack.syx")"
+check "dump without blocks" 2 "$(status "$cli" list "$data/dumps/blocks0-other-maker.syx")"
 check "entry 19" 1 "$(status "$cli" show "$work/a.m80" 19 patch)"
 check "entry 91" 1 "$(status "$cli" show "$work/a.m80" 91 tone)"
 check "neither patch nor tone" 1 "$(status "$cli" show "$work/a.m80" 11 name)"
@@ -68,13 +68,77 @@ check "unknown command" 1 "$(status "$cli" frobnicate)"
 check "bad output extension" 1 "$(status "$cli" convert "$work/a.m80" "$work/d.txt")"
 check "no output on bad input" "absent" "$([ -e "$work/d.syx" ] && echo present || echo absent)"
 check "unwritable output" 4 "$(status "$cli" convert "$work/a.m80" "$work/no/such/dir/e.m80")"
-check "message on stderr" "quorlin-cli: $work/missing.m80: cannot be opened for reading" \
+check "message on stderr" "quorlin-cli: $work/missing.m80: cannot be opened for reading: No such file or directory" \
   "$("$cli" list "$work/missing.m80" 2>&1 >/dev/null)"
 printf 'old' >"$work/keep.m80"
 "$cli" convert "$data/banks/bad-cut-in-name.m80" "$work/keep.m80" 2>/dev/null
 check "failed convert keeps the old output" "old" "$(cat "$work/keep.m80")"
 check "help exits 0" 0 "$(status "$cli" --help)"
 check "help lists exit codes" 1 "$("$cli" --help | grep -c '^Exit codes:')"
+
+# partial, damaged and foreign input
+check "a partial dump is named on stderr" 1 \
+  "$("$cli" list "$data/dumps/blocks3-then-eod.syx" 2>&1 >/dev/null | grep -c 'held 3 of the 16 data blocks')"
+check "convert refuses a partial dump" 2 "$(status "$cli" convert "$data/dumps/blocks3-then-eod.syx" "$work/p.m80")"
+check "convert refuses a damaged block" 2 \
+  "$(status "$cli" convert "$data/dumps/blocks16-wrong-checksum-in-block-3.syx" "$work/p.m80")"
+check "no output after a refused dump" "absent" "$([ -e "$work/p.m80" ] && echo present || echo absent)"
+check "convert --partial" 0 "$(status "$cli" convert "$data/dumps/blocks3-then-eod.syx" "$work/p.m80" --partial)"
+check "--partial fills only the entries held" "$("$cli" show "$work/a.m80" 25 tone)" "$("$cli" show "$work/p.m80" 25 tone)"
+check "--partial takes the entries held" "$("$cli" show "$data/dumps/blocks3-then-eod.syx" 24 tone 2>/dev/null)" \
+  "$("$cli" show "$work/p.m80" 24 tone)"
+check "high bytes are refused" 2 "$(status "$cli" list "$data/banks/ok-high-bytes-in-12-and-88.m80")"
+check "high bytes named" 1 "$("$cli" list "$data/banks/ok-high-bytes-in-12-and-88.m80" 2>&1 >/dev/null | grep -c 'Entries 12, 88 hold')"
+check "high bytes with --force" 0 "$(status "$cli" list "$data/banks/ok-high-bytes-in-12-and-88.m80" --force)"
+for foreign in bad-program bad-random-70k bad-source-text; do
+  check "$foreign is not a bank" 2 "$(status "$cli" list "$data/banks/$foreign.m80")"
+done
+check "a folder" 2 "$(status "$cli" list "$work")"
+check "a device" 2 "$(status "$cli" list /dev/zero)"
+mkfifo "$work/in.fifo"
+check "a pipe, without waiting" 2 "$(status timeout 20 "$cli" list "$work/in.fifo")"
+head -c 4096 "$data/banks/bad-program.m80" >"$work/huge.m80"
+truncate -s 1G "$work/huge.m80"
+# A memory limit shows the tool reads no more than it needs; a sanitizer build cannot
+# start under one, so it runs without.
+limited() { if (ulimit -v 300000; "$cli" --help) >/dev/null 2>&1; then (ulimit -v 300000; status "$@"); else status "$@"; fi; }
+check "a huge file within a small memory limit" 2 "$(limited "$cli" list "$work/huge.m80")"
+truncate -s 0 "$work/huge.m80" && truncate -s 1G "$work/huge.m80"
+check "a huge file of zeros is refused" 2 "$(limited "$cli" list "$work/huge.m80")"
+rm -f "$work/huge.m80"
+check "a MIDI file in format 1" 0 "$(status "$cli" convert "$data/dumps/blocks16-format-1-split-events.mid" "$work/m.m80")"
+
+# list keeps its 64 lines of three fields whatever the names hold
+"$cli" list "$data/banks/ok-control-characters-in-names.m80" >"$work/escaped.txt"
+check "escaped list has 64 lines" 64 "$(wc -l <"$work/escaped.txt" | tr -d ' ')"
+check "every line has three fields" 0 "$(awk -F'\t' 'NF != 3' "$work/escaped.txt" | wc -l | tr -d ' ')"
+check "escapes" "$(printf '11\tTab\\there\n12\tEsc\\x1b[31mred\n13\tBack\\\\slash\n14\tDel\\x7f')" \
+  "$(cut -f1,2 "$work/escaped.txt" | head -4)"
+check "a failed write to stdout" 4 "$("$cli" list "$work/a.m80" >/dev/full 2>/dev/null; echo $?)"
+check "show to a full stdout" 4 "$("$cli" show "$work/a.m80" 11 patch >/dev/full 2>/dev/null; echo $?)"
+
+# .mid out and back in
+check "convert to mid" 0 "$(status "$cli" convert "$data/banks/ok-named-entries.m80" "$work/b.mid")"
+check "mid header" "MThd" "$(head -c 4 "$work/b.mid")"
+check "mid bytes read back" "$("$cli" show "$data/banks/ok-named-entries.m80" 57 tone)" "$("$cli" show "$work/b.mid" 57 tone)"
+
+# the output file: protections kept, never replaced by a damaged one
+printf 'old' >"$work/ro.m80" && chmod 444 "$work/ro.m80"
+check "a read-only output is refused" 4 "$(status "$cli" new "$work/ro.m80")"
+check "and kept" "old" "$(cat "$work/ro.m80")"
+printf 'old' >"$work/real.m80" && chmod 640 "$work/real.m80" && ln -s real.m80 "$work/link.m80"
+printf 'mine' >"$work/real.m80.part"
+check "writing through a symlink" 0 "$(status "$cli" new "$work/link.m80")"
+check "the symlink stays" "link" "$([ -L "$work/link.m80" ] && echo link || echo replaced)"
+check "its target is written" 6272 "$(wc -c <"$work/real.m80" | tr -d ' ')"
+check "the mode is kept" 640 "$(stat -c %a "$work/real.m80")"
+check "a file named like a temporary one is left alone" "mine" "$(cat "$work/real.m80.part")"
+mkfifo "$work/out.syx"
+cat "$work/out.syx" >"$work/from-fifo" &
+check "a pipe as output" 0 "$(status timeout 20 "$cli" convert "$work/a.m80" "$work/out.syx")"
+wait
+check "is written into" $((16 * 255 + 6)) "$(wc -c <"$work/from-fifo" | tr -d ' ')"
+check "and stays a pipe" "fifo" "$([ -p "$work/out.syx" ] && echo fifo || echo replaced)"
 
 # ports, get and send against the built-in virtual MKS-80, whose memory lives in $work
 export QUORLIN_VIRTUAL_MEMORY="$work/virtual-memory.m80"
@@ -87,7 +151,7 @@ check "virtual instrument is the last output" "Virtual MKS-80" "$(grep '^out' "$
 vin="$(grep '^in' "$work/ports.txt" | tail -1 | cut -f2)"
 vout="$(grep '^out' "$work/ports.txt" | tail -1 | cut -f2)"
 check "get exits 0" 0 "$(status "$cli" get --in "$vin" --out "$vout" --delay 0 -o "$work/fetched.m80")"
-check "get leaves no temporary file" "absent" "$([ -e "$work/fetched.m80.part" ] && echo present || echo absent)"
+check "get leaves no temporary file" 0 "$(find "$work" -name '.fetched.m80.*' | wc -l | tr -d ' ')"
 "$cli" convert "$work/fetched.m80" "$work/fetched.syx" 2>/dev/null
 "$cli" convert "$work/virtual-memory.m80" "$work/memory.syx" 2>/dev/null
 check "get fetches the instrument's memory" "same" "$(cmp -s "$work/fetched.syx" "$work/memory.syx" && echo same || echo differs)"
@@ -116,12 +180,15 @@ for offset in $((98 + 19)) $((19 * 98 + 60)); do
   printf '\220' | dd of="$work/high.m80" bs=1 seek="$offset" conv=notrunc status=none
 done
 cp "$work/virtual-memory.m80" "$work/memory-before-high.m80"
-check "send of a bank the MKS-80 cannot take" 3 \
+check "send of a bank the MKS-80 cannot take" 2 \
   "$(status "$cli" send "$work/high.m80" --in "$vin" --out "$vout" --delay 0)"
+check "send refuses it even when the file is forced" 3 \
+  "$(status "$cli" send "$work/high.m80" --in "$vin" --out "$vout" --delay 0 --force)"
 check "the refusal names the entries" 1 \
-  "$("$cli" send "$work/high.m80" --in "$vin" --out "$vout" --delay 0 2>&1 | grep -c 'cannot take (128 or more): 12 34$')"
+  "$("$cli" send "$work/high.m80" --in "$vin" --out "$vout" --delay 0 --force 2>&1 | grep -c 'cannot take (128 or more): 12 34$')"
 check "nothing was sent" "same" \
   "$(cmp -s "$work/virtual-memory.m80" "$work/memory-before-high.m80" && echo same || echo differs)"
+check "send refuses a partial dump" 2 "$(status "$cli" send "$data/dumps/blocks3-then-eod.syx" --in "$vin" --out "$vout")"
 check "send with an unknown option" 1 "$(status "$cli" send "$work/a.m80" --in "$vin" --out "$vout" --fast)"
 
 echo "cli: $passed passed, $failed failed"

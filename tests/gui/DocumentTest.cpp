@@ -1,8 +1,14 @@
 // Bank documents: titles, files, the recent-file list, the modified mark and the save
 // question, and several windows on one bank.
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <QDir>
 #include <QFileInfo>
 #include <QMenu>
+#include <QProcess>
+#include <memory>
 #include <sstream>
 
 #include <QClipboard>
@@ -166,7 +172,9 @@ TEST_P(BadBankFileTest, IsReportedAndOpensNoWindow) {
 INSTANTIATE_TEST_SUITE_P(Corpus, BadBankFileTest,
                          ::testing::Values("bad-cut-in-last-tone.m80", "bad-cut-in-name.m80",
                                            "bad-cut-in-patch-bytes.m80",
-                                           "bad-huge-length-prefix.m80", "bad-text-file.m80"));
+                                           "bad-huge-length-prefix.m80", "bad-text-file.m80",
+                                           "bad-program.m80", "bad-random-70k.m80",
+                                           "bad-source-text.m80"));
 
 TEST_F(DocumentTest, EmptyFileOpensAsADefaultBankUnderItsName) {
     m_Asker.m_OpenPath = DataPath(QStringLiteral("banks/ok-empty-file.m80"));
@@ -201,6 +209,87 @@ TEST_F(DocumentTest, FailedSaveIsReportedAndKeepsTheBankModified) {
     EXPECT_EQ(Doc()->GetTitle(), QStringLiteral("MKS80v1"));
 }
 
+#ifndef _WIN32
+TEST_F(DocumentTest, SaveOnAFullDiskReportsItAndKeepsTheOldFile) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "mounting a small tmpfs to fill needs root";
+    }
+    const QString disk = TempPath(QStringLiteral("disk"));
+    ASSERT_TRUE(QDir().mkpath(disk));
+    if (QProcess::execute(QStringLiteral("mount"),
+                          {"-t", "tmpfs", "-o", "size=64k", "tmpfs", disk}) != 0) {
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    }
+    const std::shared_ptr<void> unmount(
+        nullptr, [disk](void*) { QProcess::execute(QStringLiteral("umount"), {disk}); });
+    const QString path = disk + QStringLiteral("/bank.m80");
+    m_Asker.m_SavePath = path;
+    Trigger(cmd::SaveAs);
+    const QByteArray saved = ReadAll(path);
+    ASSERT_EQ(saved.size(), 6272);
+    // Names long enough that the new file no longer fits beside the old one.
+    for (int i = 0; i < BANK_SIZE; ++i) {
+        View()->GetSysExData()->GetTone(i)->SetName(std::string(1000, 'n'));
+    }
+    Doc()->SetModifiedFlag();
+    Trigger(cmd::Save);
+    ASSERT_EQ(m_Prompter.Texts().size(), 1u);
+    EXPECT_EQ(m_Prompter.Texts()[0].rfind("Cannot save the file", 0), 0u) << m_Prompter.Texts()[0];
+    EXPECT_EQ(ReadAll(path), saved);
+    EXPECT_TRUE(Doc()->IsModified());
+    EXPECT_EQ(QDir(disk).entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+#endif
+
+TEST_F(DocumentTest, OpenSysexDataSaysWhatAFileHeldAndAForeignOneChangesNothing) {
+    m_Asker.m_OpenPath = DataPath(QStringLiteral("dumps/blocks0-other-maker.syx"));
+    Trigger(cmd::OpenSysex);
+    ASSERT_EQ(m_Prompter.Texts().size(), 1u);
+    EXPECT_NE(m_Prompter.Texts()[0].find("holds no data block of the MKS-80"), std::string::npos);
+    EXPECT_FALSE(Doc()->IsModified());
+
+    View()->GetSysExData()->GetPatch(30)->SetName("Mine");
+    m_Asker.m_OpenPath = DataPath(QStringLiteral("dumps/blocks5-format-0-cut-after-block-5.mid"));
+    Trigger(cmd::OpenSysex);
+    ASSERT_EQ(m_Prompter.Texts().size(), 2u);
+    EXPECT_NE(m_Prompter.Texts()[1].find("held 5 of the 16 data blocks: entries 11 to 34 were "
+                                         "read, entries 35 to 88 were left unchanged"),
+              std::string::npos);
+    EXPECT_EQ(View()->GetSysExData()->GetTone(19)->GetName(), "------Tone-------");
+    EXPECT_EQ(View()->GetSysExData()->GetPatch(30)->GetName(), "Mine");
+    EXPECT_TRUE(View()->GetSysExData()->GetTone(20)->IsEmpty());
+}
+
+TEST_F(DocumentTest, ABankWithHighBytesOpensWithAWarningNamingTheEntries) {
+    m_Asker.m_OpenPath = DataPath(QStringLiteral("banks/ok-high-bytes-in-12-and-88.m80"));
+    Trigger(cmd::Open);
+    EXPECT_EQ(WindowCount(), 2u);
+    ASSERT_EQ(m_Prompter.Texts().size(), 1u);
+    EXPECT_NE(m_Prompter.Texts()[0].find("Entries 12, 88 hold parameter bytes of 80H or more"),
+              std::string::npos);
+}
+
+TEST_F(DocumentTest, ExportToMidiWritesDumpsThatComeBackIn) {
+    CSysExData& bank = *View()->GetSysExData();
+    bank.GetTone(63)->GetData()[7] = 99;
+    EXPECT_TRUE(Act(cmd::ExportToMidi)->isEnabled());
+    for (const char* name : {"out.mid", "out.syx"}) {
+        m_Asker.m_SavePath = TempPath(QString::fromLatin1(name));
+        Trigger(cmd::ExportToMidi);
+        EXPECT_EQ(m_Asker.m_SaveFilters,
+                  (QStringList{"System exclusive (*.syx)", "MIDI file (*.mid *.midi)"}));
+        EXPECT_EQ(ReadAll(m_Asker.m_SavePath).left(4),
+                  name[4] == 'm' ? QByteArray("MThd") : QByteArray::fromHex("f0414200"));
+        // File Open takes the dump as an untitled bank, so Save never writes over it.
+        m_Asker.m_OpenPath = m_Asker.m_SavePath;
+        Trigger(cmd::Open);
+        EXPECT_EQ(View()->GetSysExData()->GetTone(63)->GetData()[7], 99);
+        EXPECT_TRUE(Doc()->GetPathName().isEmpty());
+    }
+    EXPECT_TRUE(m_Prompter.Texts().empty());
+}
+
 TEST_F(DocumentTest, SaveOverAnExistingFileReplacesItWhole) {
     const QString path = TempPath(QStringLiteral("old.m80"));
     WriteFile(path, QByteArray(9000, 'x'));
@@ -218,7 +307,9 @@ TEST_F(DocumentTest, EditsMarkTheBankAndClosingAsksToSave) {
     // Importing a recorded dump changes the bank.
     m_Asker.m_OpenPath = DataPath(QStringLiteral("dumps/blocks16-wsd-data-eod.syx"));
     Trigger(cmd::OpenSysex);
-    EXPECT_EQ(m_Asker.m_OpenFilters, (QStringList{"All files (*)", "System exclusive (*.syx)"}));
+    EXPECT_EQ(m_Asker.m_OpenFilters, (QStringList{"System exclusive (*.syx)",
+                                                  "MIDI file (*.mid *.midi)", "All files (*)"}));
+    EXPECT_TRUE(m_Prompter.Texts().empty()) << "a whole bank needs no word";
     EXPECT_EQ(View()->GetSysExData()->GetPatch(63)->GetName(), "------Patch------");
     EXPECT_TRUE(Doc()->IsModified());
     EXPECT_TRUE(Frame()->ActiveChildFrame()->isWindowModified());

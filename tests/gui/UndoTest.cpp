@@ -90,12 +90,12 @@ TEST_F(UndoTest, APasteIntoASecondBankPlaysThePastedTonesAndUndoesWhole) {
 }
 
 TEST_F(UndoTest, OpenSysexDataIsOneStep) {
-    const QByteArray dump = ReadAll(DataPath(QStringLiteral("dumps/blocks16-wsd-data-eod.syx")));
-    ASSERT_FALSE(dump.isEmpty());
     Doc()->RenameEntry(true, 0, "Mine");
     const BankEntries before = ReadWholeBank(Bank());
     EXPECT_EQ(
-        Doc()->ImportSysEx(reinterpret_cast<const uint8_t*>(dump.constData()), size_t(dump.size())),
+        Doc()
+            ->ImportFile(DataPath(QStringLiteral("dumps/blocks16-wsd-data-eod.syx")).toStdString())
+            .blocks,
         16);
     ExpectUndoRedo("Open Sysex Data", before, ReadWholeBank(Bank()));
     Trigger(cmd::Undo);

@@ -161,14 +161,6 @@ BankReadReport ReadBankOrDump(const std::string& in_path, CSysExData& io_bank) {
                          io_bank);
 }
 
-std::string EntryNumberList(const std::vector<int>& in_entries) {
-    std::string text;
-    for (int entry : in_entries) {
-        text += (text.empty() ? "" : ", ") + EntryNumber(entry);
-    }
-    return text;
-}
-
 std::string DescribeRead(const BankReadReport& in_report) {
     if (in_report.result != ReadResult::Ok) {
         return {};
@@ -191,7 +183,7 @@ std::string DescribeRead(const BankReadReport& in_report) {
         text += ".\n";
     }
     if (!in_report.highByteEntries.empty()) {
-        text += "Entries " + EntryNumberList(in_report.highByteEntries) +
+        text += "Entries " + EntryNumberList(in_report.highByteEntries, ", ") +
                 " hold parameter bytes of 80H or more, which no MKS-80 sends; repair them "
                 "before sending the bank.\n";
     }

@@ -58,5 +58,3 @@ std::string DescribeRefusal(const BankReadReport& in_report);
 
 // The bank file bytes of in_bank.
 std::string BankFileBytes(const CSysExData& in_bank);
-// The entry numbers ("11", "24", ...) of in_entries, separated by commas.
-std::string EntryNumberList(const std::vector<int>& in_entries);

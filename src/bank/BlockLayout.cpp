@@ -82,10 +82,10 @@ std::vector<int> EntriesWithHighBytes(const CSysExData& in_bank) {
     return indices;
 }
 
-std::string EntryNumberList(const std::vector<int>& in_indices) {
+std::string EntryNumberList(const std::vector<int>& in_indices, const char* in_separator) {
     std::string text;
     for (int index : in_indices) {
-        text += (text.empty() ? "" : " ") + EntryNumber(index);
+        text += (text.empty() ? "" : in_separator) + EntryNumber(index);
     }
     return text;
 }

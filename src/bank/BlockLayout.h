@@ -51,5 +51,5 @@ BlockCheck CheckBlock(const uint8_t* in_message, size_t in_length);
 // a bank that has any cannot be sent; a bank file may hold any byte.
 std::vector<int> EntriesWithHighBytes(const CSysExData& in_bank);
 
-// Entry numbers as the user sees them, separated by spaces ("12 34").
-std::string EntryNumberList(const std::vector<int>& in_indices);
+// Entry numbers as the user sees them, separated by spaces ("12 34") or in_separator.
+std::string EntryNumberList(const std::vector<int>& in_indices, const char* in_separator = " ");

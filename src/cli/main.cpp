@@ -9,6 +9,7 @@
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
+#include "cli/LibraryCommands.h"
 #include "cli/TransferCommands.h"
 #include "midi/DumpFile.h"
 #include "platform/CommandLine.h"
@@ -31,9 +32,26 @@ const char* const kHelp =
     "                                   fetch the instrument's memory into a new bank file\n"
     "  send FILE --in ID --out ID [--channel N] [--delay MS]\n"
     "                                   send the bank of FILE into the instrument\n"
+    "  verify FILE --in ID --out ID [--channel N] [--delay MS]\n"
+    "                                   fetch the instrument's memory and compare its parameter\n"
+    "                                   bytes with FILE's: one differs line per entry\n"
+    "  diff A B                         one line per entry that differs between banks A and B\n"
+    "  name FILE --library DIR [-o OUT.m80]\n"
+    "                                   give the unnamed entries of FILE the names of entries\n"
+    "                                   with the same bytes in the bank files (.m80) of DIR and\n"
+    "                                   its subfolders, the most recently modified file first;\n"
+    "                                   writes OUT, or FILE itself when a name changed\n"
     "\n"
     "FILE may be a bank file (.m80) or a recorded dump; a dump starts with F0H.\n"
     "The transfer delay defaults to 300 ms, the channel to 1.\n"
+    "\n"
+    "diff and verify write one line per differing entry, fields separated by TAB:\n"
+    "  differs KIND NUMBER NAME-A NAME-B POS:A>B ...   parameter bytes differ (positions\n"
+    "                                                  from 0, values as show prints them)\n"
+    "  renamed KIND NUMBER NAME-A NAME-B               same bytes, other names (diff only)\n"
+    "KIND is patch or tone, NUMBER 11 to 88; patches come first. In names, \\, TAB, CR and\n"
+    "LF are written \\\\, \\t, \\r and \\n. name writes KIND TAB NUMBER TAB NAME for each\n"
+    "entry it named, and a summary and the library files it skipped on standard error.\n"
     "\n"
     "Exit codes:\n"
     "  0  done\n"
@@ -41,33 +59,8 @@ const char* const kHelp =
     "     (a MIDI device that the system refuses to open ends the program this way)\n"
     "  2  an input file is missing, unreadable, or neither a bank file nor a recorded dump\n"
     "  3  a transfer with the MKS-80 failed or arrived damaged\n"
-    "  4  the output file could not be written\n";
-
-// Reads FILE into in_bank, or returns the exit code of the failure after saying why.
-int ReadInput(const std::string& in_path, CSysExData& in_bank) {
-    switch (ReadBankOrDump(in_path, in_bank)) {
-        case ReadResult::Ok:
-            return kExitOk;
-        case ReadResult::CannotOpen:
-            return Fail(kExitInput, in_path + ": cannot be opened for reading");
-        case ReadResult::NotABank:
-            break;
-    }
-    return Fail(kExitInput, in_path + ": not a bank file or a recorded dump, or cut short");
-}
-
-bool EndsWith(const std::string& in_text, const std::string& in_suffix) {
-    if (in_text.size() < in_suffix.size()) {
-        return false;
-    }
-    std::string tail = in_text.substr(in_text.size() - in_suffix.size());
-    for (char& c : tail) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return tail == in_suffix;
-}
+    "  4  the output file could not be written\n"
+    "  5  diff, verify: the banks hold different parameter bytes (names alone give 0)\n";
 
 int CommandNew(const std::vector<std::string>& in_args) {
     if (in_args.size() != 1) {
@@ -193,6 +186,15 @@ int main(int argc, char** argv) {
     }
     if (command == "send") {
         return RunSendCommand(args);
+    }
+    if (command == "verify") {
+        return RunVerifyCommand(args);
+    }
+    if (command == "diff") {
+        return RunDiffCommand(args);
+    }
+    if (command == "name") {
+        return RunNameCommand(args);
     }
     return UsageError("unknown command " + command);
 }

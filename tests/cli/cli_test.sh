@@ -76,6 +76,30 @@ check "failed convert keeps the old output" "old" "$(cat "$work/keep.m80")"
 check "help exits 0" 0 "$(status "$cli" --help)"
 check "help lists exit codes" 1 "$("$cli" --help | grep -c '^Exit codes:')"
 
+# diff and name: the same bank read back from a dump differs only in its names
+named="$data/banks/ok-named-entries.m80"
+check "diff of a bank with itself" "0:" "$("$cli" diff "$named" "$named"; echo "$?:")"
+check "diff of names only exits 0" 0 "$(status "$cli" diff "$named" "$work/c.m80")"
+check "diff lists renamed entries" "$(printf 'renamed\tpatch\t11\tPatch 0\t------Patch------')" \
+  "$("$cli" diff "$named" "$work/c.m80" | head -1)"
+check "diff of other bytes exits 5" 5 "$(status "$cli" diff "$named" "$work/a.m80")"
+"$cli" diff "$named" "$work/a.m80" >"$work/diff.txt"
+check "diff names the entry" "$(printf 'differs\tpatch\t11\tPatch 0\t------Patch------')" \
+  "$(head -1 "$work/diff.txt" | cut -f1-5)"
+check "diff names the bytes" "0:0>3 1:1>60" "$(head -1 "$work/diff.txt" | cut -f6 | cut -d' ' -f1-2)"
+check "diff of a missing file" 2 "$(status "$cli" diff "$named" "$work/missing.m80")"
+mkdir -p "$work/library/old"
+cp "$named" "$work/library/old/named.m80"
+cp "$data/banks/bad-cut-in-name.m80" "$work/library/damaged.m80"
+check "name gives the names back" 0 \
+  "$(status "$cli" name "$work/c.m80" --library "$work/library" -o "$work/named.m80")"
+check "named bank equals the library's" "0:" "$("$cli" diff "$named" "$work/named.m80"; echo "$?:")"
+check "name notes the damaged file" 1 \
+  "$("$cli" name "$work/c.m80" --library "$work/library" -o "$work/n2.m80" 2>&1 >/dev/null | grep -c 'damaged.m80')"
+check "name without a library" 1 "$(status "$cli" name "$work/c.m80")"
+check "name with a missing library" 2 "$(status "$cli" name "$work/c.m80" --library "$work/nowhere")"
+check "name refuses to write a dump" 1 "$(status "$cli" name "$work/b.syx" --library "$work/library")"
+
 # ports, get and send against the built-in virtual MKS-80, whose memory lives in $work
 export QUORLIN_VIRTUAL_MEMORY="$work/virtual-memory.m80"
 "$cli" ports >"$work/ports.txt" 2>/dev/null
@@ -106,6 +130,13 @@ check "get into a folder that is not there" 4 \
   "$(status "$cli" get --in "$vin" --out "$vout" --delay 0 -o "$work/no/such/dir/f.m80")"
 check "send of a missing file" 2 "$(status "$cli" send "$work/missing.m80" --in "$vin" --out "$vout")"
 check "send of a truncated bank" 2 "$(status "$cli" send "$data/banks/bad-cut-in-last-tone.m80" --in "$vin" --out "$vout")"
+check "verify after a send exits 0" "0:" \
+  "$("$cli" verify "$named" --in "$vin" --out "$vout" --delay 0 2>/dev/null; echo "$?:")"
+"$cli" new "$work/virtual-memory.m80"
+check "verify of a changed instrument exits 5" 5 \
+  "$(status "$cli" verify "$named" --in "$vin" --out "$vout" --delay 0)"
+check "verify lists the differing entries" 128 \
+  "$("$cli" verify "$named" --in "$vin" --out "$vout" --delay 0 2>/dev/null | grep -c '^differs')"
 check "send with an unknown option" 1 "$(status "$cli" send "$work/a.m80" --in "$vin" --out "$vout" --fast)"
 
 echo "cli: $passed passed, $failed failed"

@@ -111,7 +111,9 @@ CLibraryIndex CLibraryIndex::Build(const std::string& in_folder,
             break;
         }
         std::error_code typeError;
-        if (walk->is_regular_file(typeError) && IsBankFileName(walk->path())) {
+        if (walk->is_directory(typeError)) {
+            index.m_Folders.push_back(walk->path().u8string());
+        } else if (walk->is_regular_file(typeError) && IsBankFileName(walk->path())) {
             files.insert(walk->path());
         }
     }

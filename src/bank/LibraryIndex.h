@@ -46,6 +46,8 @@ class CLibraryIndex {
     const std::vector<LibraryFile>& Files() const { return m_Files; }
     // One line per file or folder that was skipped, saying why.
     const std::vector<std::string>& Notes() const { return m_Notes; }
+    // The subfolders that were walked (UTF-8 paths), for watching them.
+    const std::vector<std::string>& Folders() const { return m_Folders; }
     // False when the folder itself could not be read (missing, not a folder, no access).
     bool FolderRead() const { return m_FolderRead; }
 
@@ -61,6 +63,7 @@ class CLibraryIndex {
     std::vector<LibraryFile> m_Files;
     std::vector<LibraryEntry> m_Entries;
     std::vector<std::string> m_Notes;
+    std::vector<std::string> m_Folders;
     bool m_FolderRead = true;
     // The parameter bytes of every entry, one after another, where each starts, a
     // hash of each, and the entries in order of their hash for Find.

@@ -1,30 +1,13 @@
 #include "bank/LibraryFilter.h"
 
 #include <numeric>
+#include <string_view>
 
 #include "bank/LibraryIndex.h"
 
-std::string FoldCase(const std::string& in_text) {
-    std::string out = in_text;
-    for (char& c : out) {
-        const auto byte = static_cast<unsigned char>(c);
-        // Names are one byte a character in Latin-1: A-Z and the accented capitals
-        // (but not the multiplication sign) have their small letter 20H above.
-        if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)) {
-            c = static_cast<char>(byte + 0x20);
-        }
-    }
-    return out;
-}
-
 CLibraryFilter::CLibraryFilter(std::shared_ptr<const CLibraryIndex> in_index)
     : m_ptrIndex(std::move(in_index)) {
-    const std::vector<LibraryEntry>& entries = m_ptrIndex->Entries();
-    m_Folded.reserve(entries.size());
-    for (const LibraryEntry& each : entries) {
-        m_Folded.push_back(FoldCase(each.name));
-    }
-    m_Rows.resize(entries.size());
+    m_Rows.resize(m_ptrIndex->Entries().size());
     std::iota(m_Rows.begin(), m_Rows.end(), 0u);
 }
 
@@ -33,20 +16,38 @@ const std::vector<uint32_t>& CLibraryFilter::Filter(const std::string& in_text) 
     if (text == m_Text) {
         return m_Rows;
     }
-    const bool narrowing = text.find(m_Text) != std::string::npos;
+    const std::string& names = m_ptrIndex->FoldedNames();
+    const std::vector<uint32_t>& starts = m_ptrIndex->FoldedStarts();
+    const std::string_view all(names);
     std::vector<uint32_t> rows;
-    const auto keep = [&](uint32_t in_row) {
-        if (m_Folded[in_row].find(text) != std::string::npos) {
-            rows.push_back(in_row);
-        }
-    };
-    if (narrowing) {
+    if (text.find(m_Text) != std::string::npos && !m_Text.empty()) {
+        // Typing on narrows the last result: only its rows are searched again.
         for (uint32_t row : m_Rows) {
-            keep(row);
+            const std::string_view name =
+                all.substr(starts[row], starts[row + 1] - starts[row] - 1);
+            if (name.find(text) != std::string_view::npos) {
+                rows.push_back(row);
+            }
         }
+    } else if (text.empty()) {
+        rows.resize(starts.size() - 1);
+        std::iota(rows.begin(), rows.end(), 0u);
     } else {
-        for (uint32_t row = 0; row < m_Folded.size(); ++row) {
-            keep(row);
+        // One search through all names at once, walking the rows along with the hits.
+        uint32_t row = 0;
+        for (size_t hit = all.find(text); hit != std::string_view::npos;
+             hit = all.find(text, starts[row])) {
+            while (starts[row + 1] <= hit) {
+                ++row;
+            }
+            // A hit that runs over the end of its name is no hit.
+            if (hit + text.size() < starts[row + 1]) {
+                rows.push_back(row);
+            }
+            ++row;
+            if (row + 1 >= starts.size()) {
+                break;
+            }
         }
     }
     m_Text = text;

@@ -22,10 +22,6 @@ class CLibraryFilter {
 
   private:
     std::shared_ptr<const CLibraryIndex> m_ptrIndex;
-    std::vector<std::string> m_Folded;  // each name with its letters in lower case
     std::string m_Text;
     std::vector<uint32_t> m_Rows;
 };
-
-// in_text with its letters (ASCII and the Latin-1 accented ones) in lower case.
-std::string FoldCase(const std::string& in_text);

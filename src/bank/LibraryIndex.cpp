@@ -86,6 +86,19 @@ std::string Plural(int in_count, const char* in_one, const char* in_many) {
 
 }  // namespace
 
+std::string FoldCase(const std::string& in_text) {
+    std::string out = in_text;
+    for (char& c : out) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Names are one byte a character in Latin-1: A-Z and the accented capitals
+        // (but not the multiplication sign) have their small letter 20H above.
+        if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)) {
+            c = static_cast<char>(byte + 0x20);
+        }
+    }
+    return out;
+}
+
 bool IsPlaceholderName(const std::string& in_name) {
     return in_name == kEmptyName || in_name == kPatchPlaceholder || in_name == kTonePlaceholder;
 }
@@ -123,6 +136,7 @@ CLibraryIndex CLibraryIndex::Build(const std::string& in_folder,
     const size_t most = files.size() * 2 * BANK_SIZE;
     index.m_Files.reserve(files.size());
     index.m_Entries.reserve(most);
+    index.m_FoldedStarts.reserve(most + 1);
     index.m_ByteStart.reserve(most);
     index.m_Hashes.reserve(most);
     index.m_Bytes.reserve(files.size() * BANK_SIZE * (PATCH_PARAM_COUNT + TONE_PARAM_COUNT));
@@ -193,6 +207,9 @@ void CLibraryIndex::AddBank(const std::string& in_path, int64_t in_modified,
             return;
         }
         m_Entries.push_back({in_kind, in_index, file, in_name});
+        m_FoldedNames += FoldCase(in_name);
+        m_FoldedNames += '\0';
+        m_FoldedStarts.push_back(static_cast<uint32_t>(m_FoldedNames.size()));
         m_ByteStart.push_back(static_cast<uint32_t>(m_Bytes.size()));
         m_Bytes.insert(m_Bytes.end(), in_bytes, in_bytes + ByteCount(in_kind));
         m_Hashes.push_back(HashOf(in_kind, in_bytes));

@@ -43,6 +43,11 @@ class CLibraryIndex {
     const LibraryEntry* Find(EntryKind in_kind, const int8_t* in_bytes) const;
 
     const std::vector<LibraryEntry>& Entries() const { return m_Entries; }
+    // The names of all entries with their letters in lower case, one after another,
+    // each followed by a zero byte, and where each starts (one more at the end): made
+    // with the index so that no window spends its time on it, and searched whole.
+    const std::string& FoldedNames() const { return m_FoldedNames; }
+    const std::vector<uint32_t>& FoldedStarts() const { return m_FoldedStarts; }
     const std::vector<LibraryFile>& Files() const { return m_Files; }
     // One line per file or folder that was skipped, saying why.
     const std::vector<std::string>& Notes() const { return m_Notes; }
@@ -62,6 +67,8 @@ class CLibraryIndex {
 
     std::vector<LibraryFile> m_Files;
     std::vector<LibraryEntry> m_Entries;
+    std::string m_FoldedNames;
+    std::vector<uint32_t> m_FoldedStarts{0};
     std::vector<std::string> m_Notes;
     std::vector<std::string> m_Folders;
     bool m_FolderRead = true;
@@ -72,6 +79,9 @@ class CLibraryIndex {
     std::vector<uint64_t> m_Hashes;
     std::vector<uint32_t> m_ByHash;
 };
+
+// in_text with its letters (ASCII and the Latin-1 accented ones) in lower case.
+std::string FoldCase(const std::string& in_text);
 
 // One name that the library gives an entry of a bank.
 struct LibraryName {

@@ -4,7 +4,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTreeView>
+#include <QTableView>
 #include <QVBoxLayout>
 
 #include "bank/LibraryIndex.h"
@@ -18,14 +18,20 @@ CLibraryPanel::CLibraryPanel(QWidget* in_parent)
     m_ptrFilter->setPlaceholderText(QStringLiteral("Type part of a name"));
     m_ptrFilter->setClearButtonEnabled(true);
     m_ptrModel = new CLibraryModel(this);
-    m_ptrList = new QTreeView(body);
+    m_ptrList = new QTableView(body);
     m_ptrList->setModel(m_ptrModel);
-    m_ptrList->setRootIsDecorated(false);
-    // A library may hold a million entries: rows of one height keep scrolling cheap.
-    m_ptrList->setUniformRowHeights(true);
+    // A library may hold a million entries: a table of fixed rows lays them out at once,
+    // where a tree would visit every row after each keystroke.
+    m_ptrList->verticalHeader()->hide();
+    m_ptrList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_ptrList->verticalHeader()->setDefaultSectionSize(m_ptrList->fontMetrics().height() + 4);
+    m_ptrList->setShowGrid(false);
+    m_ptrList->setWordWrap(false);
     m_ptrList->setAlternatingRowColors(true);
     m_ptrList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_ptrList->header()->setStretchLastSection(true);
+    m_ptrList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_ptrList->horizontalHeader()->setStretchLastSection(true);
+    m_ptrList->horizontalHeader()->setHighlightSections(false);
     m_ptrStatus = new QLabel(body);
     m_ptrStatus->setWordWrap(true);
 
@@ -40,7 +46,7 @@ CLibraryPanel::CLibraryPanel(QWidget* in_parent)
         m_ptrModel->SetFilterText(in_text);
         UpdateStatus();
     });
-    connect(m_ptrList, &QTreeView::activated, this, [this](const QModelIndex& in_index) {
+    connect(m_ptrList, &QTableView::activated, this, [this](const QModelIndex& in_index) {
         if (const LibraryEntry* entry = m_ptrModel->EntryAt(in_index.row())) {
             Q_EMIT OpenEntry(m_ptrModel->FilePath(*entry), entry->kind, entry->index);
         }
@@ -53,11 +59,11 @@ void CLibraryPanel::SetIndex(std::shared_ptr<const CLibraryIndex> in_index,
     m_ptrIndex = in_index;
     m_Folder = in_folder;
     m_ptrModel->SetIndex(std::move(in_index), in_folder);
-    m_ptrList->header()->resizeSection(
+    m_ptrList->horizontalHeader()->resizeSection(
         CLibraryModel::KindColumn,
         m_ptrList->fontMetrics().horizontalAdvance(QStringLiteral("Patch")) * 2);
-    m_ptrList->header()->resizeSection(CLibraryModel::NameColumn,
-                                       m_ptrList->fontMetrics().averageCharWidth() * 24);
+    m_ptrList->horizontalHeader()->resizeSection(CLibraryModel::NameColumn,
+                                                 m_ptrList->fontMetrics().averageCharWidth() * 24);
     UpdateStatus();
 }
 

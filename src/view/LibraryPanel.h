@@ -10,7 +10,7 @@ class CLibraryIndex;
 class CLibraryModel;
 class QLabel;
 class QLineEdit;
-class QTreeView;
+class QTableView;
 
 // "Library": every named entry of the library folder with its kind, name and bank
 // file, narrowed as the user types. Double-clicking an entry asks for its bank to be
@@ -28,7 +28,7 @@ class CLibraryPanel : public QDockWidget {
     void SetReading(bool in_reading);
 
     QLineEdit* GetFilterEdit() const { return m_ptrFilter; }
-    QTreeView* GetList() const { return m_ptrList; }
+    QTableView* GetList() const { return m_ptrList; }
     QLabel* GetStatus() const { return m_ptrStatus; }
     CLibraryModel* GetModel() const { return m_ptrModel; }
 
@@ -41,7 +41,7 @@ class CLibraryPanel : public QDockWidget {
 
     CLibraryModel* m_ptrModel = nullptr;
     QLineEdit* m_ptrFilter = nullptr;
-    QTreeView* m_ptrList = nullptr;
+    QTableView* m_ptrList = nullptr;
     QLabel* m_ptrStatus = nullptr;
     std::shared_ptr<const CLibraryIndex> m_ptrIndex;
     QString m_Folder;

@@ -6,6 +6,7 @@
 
 #include "bank/BankCompare.h"
 #include "bank/BankFiles.h"
+#include "bank/LibraryFilter.h"
 #include "bank/LibraryIndex.h"
 #include "bank/SysExData.h"
 
@@ -121,6 +122,21 @@ TEST_F(LibraryFolder, NewestFileWinsTiesAndDamagedFilesAreSkippedWithANote) {
     EXPECT_EQ(naming.names[1].name, "Only Here");
     EXPECT_EQ(naming.names[2].name, "Default Tone");
     EXPECT_EQ(NamingSummary(naming), "Named 2 patches and 64 tones from your library (2 files)");
+
+    // The Library window's filter: any case, narrowing as the user types, and back.
+    auto shared = std::make_shared<const CLibraryIndex>(index);
+    CLibraryFilter filter(shared);
+    const auto names = [&](const std::string& in_text) {
+        std::string out;
+        for (uint32_t row : filter.Filter(in_text)) {
+            out += shared->Entries()[row].name + ";";
+        }
+        return out;
+    };
+    EXPECT_EQ(names("BRASS"), "New Brass;Old Brass;");
+    EXPECT_EQ(names("w brass"), "New Brass;");
+    EXPECT_EQ(names("e"), "New Brass;Only Here;Default Tone;");
+    EXPECT_EQ(filter.Filter("").size(), 4u);
 
     // Touching the older file makes it the newest: its name wins from now on.
     fs::last_write_time(m_Root / "old/deeper/a.m80", fs::file_time_type::clock::now());

@@ -1,6 +1,7 @@
 #include "bank/LibraryIndex.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstdio>
 #include <filesystem>
 #include <istream>
@@ -137,7 +138,8 @@ CLibraryIndex CLibraryIndex::Build(const std::string& in_folder,
     index.m_Files.reserve(files.size());
     index.m_Entries.reserve(most);
     index.m_FoldedStarts.reserve(most + 1);
-    index.m_ByteStart.reserve(most);
+    index.m_Names.reserve(most * 16);
+    index.m_FoldedNames.reserve(most * 17);
     index.m_Hashes.reserve(most);
     index.m_Bytes.reserve(files.size() * BANK_SIZE * (PATCH_PARAM_COUNT + TONE_PARAM_COUNT));
     // One bank and one buffer serve every file: a whole load sets every name and byte.
@@ -158,7 +160,6 @@ CLibraryIndex CLibraryIndex::Build(const std::string& in_folder,
             index.AddBank(path.u8string(), modified.time_since_epoch().count(), bank);
         }
     }
-    index.Seal();
     return index;
 }
 
@@ -177,24 +178,9 @@ bool CLibraryIndex::Outranks(uint32_t in_candidate, uint32_t in_current) const {
 }
 
 bool CLibraryIndex::SameBytes(uint32_t in_id, EntryKind in_kind, const int8_t* in_bytes) const {
-    return m_Entries[in_id].kind == in_kind && std::equal(in_bytes, in_bytes + ByteCount(in_kind),
-                                                          m_Bytes.begin() + m_ByteStart[in_id]);
-}
-
-void CLibraryIndex::Seal() {
-    // Sorted by hash, a lookup is a binary search; sorting a million numbers costs
-    // far less than inserting them one by one into a table.
-    std::vector<std::pair<uint64_t, uint32_t>> order;
-    order.reserve(m_Hashes.size());
-    for (uint32_t id = 0; id < m_Hashes.size(); ++id) {
-        order.emplace_back(m_Hashes[id], id);
-    }
-    std::sort(order.begin(), order.end());
-    m_ByHash.clear();
-    m_ByHash.reserve(order.size());
-    for (const auto& each : order) {
-        m_ByHash.push_back(each.second);
-    }
+    return m_Entries[in_id].kind == in_kind &&
+           std::equal(in_bytes, in_bytes + ByteCount(in_kind),
+                      m_Bytes.begin() + m_Entries[in_id].byteStart);
 }
 
 void CLibraryIndex::AddBank(const std::string& in_path, int64_t in_modified,
@@ -206,11 +192,18 @@ void CLibraryIndex::AddBank(const std::string& in_path, int64_t in_modified,
         if (in_name.empty() || IsPlaceholderName(in_name)) {
             return;
         }
-        m_Entries.push_back({in_kind, in_index, file, in_name});
+        LibraryEntry entry;
+        entry.kind = in_kind;
+        entry.index = in_index;
+        entry.file = file;
+        entry.nameStart = static_cast<uint32_t>(m_Names.size());
+        entry.nameSize = static_cast<uint32_t>(in_name.size());
+        entry.byteStart = static_cast<uint32_t>(m_Bytes.size());
+        m_Entries.push_back(entry);
+        m_Names += in_name;
         m_FoldedNames += FoldCase(in_name);
         m_FoldedNames += '\0';
         m_FoldedStarts.push_back(static_cast<uint32_t>(m_FoldedNames.size()));
-        m_ByteStart.push_back(static_cast<uint32_t>(m_Bytes.size()));
         m_Bytes.insert(m_Bytes.end(), in_bytes, in_bytes + ByteCount(in_kind));
         m_Hashes.push_back(HashOf(in_kind, in_bytes));
     };
@@ -224,43 +217,67 @@ void CLibraryIndex::AddBank(const std::string& in_path, int64_t in_modified,
     }
 }
 
-const LibraryEntry* CLibraryIndex::Find(EntryKind in_kind, const int8_t* in_bytes) const {
-    const uint64_t hash = HashOf(in_kind, in_bytes);
-    auto at = std::lower_bound(
-        m_ByHash.begin(), m_ByHash.end(), hash,
-        [this](uint32_t in_id, uint64_t in_hash) { return m_Hashes[in_id] < in_hash; });
-    const LibraryEntry* best = nullptr;
-    uint32_t bestId = 0;
-    for (; at != m_ByHash.end() && m_Hashes[*at] == hash; ++at) {
-        if (SameBytes(*at, in_kind, in_bytes) && (!best || Outranks(*at, bestId))) {
-            best = &m_Entries[*at];
-            bestId = *at;
+std::vector<const LibraryEntry*> CLibraryIndex::FindAll(
+    const std::vector<std::pair<EntryKind, const int8_t*>>& in_wanted) const {
+    // One pass over the hashes of the whole library answers a whole bank in a few
+    // milliseconds; sorting or tabling a million hashes would cost every reading more.
+    std::vector<std::pair<uint64_t, size_t>> hashes;
+    std::bitset<4096> maybe;
+    for (size_t i = 0; i < in_wanted.size(); ++i) {
+        const uint64_t hash = HashOf(in_wanted[i].first, in_wanted[i].second);
+        hashes.emplace_back(hash, i);
+        maybe.set(hash & 4095);
+    }
+    std::sort(hashes.begin(), hashes.end());
+    std::vector<const LibraryEntry*> found(in_wanted.size(), nullptr);
+    std::vector<uint32_t> foundIds(in_wanted.size(), 0);
+    for (uint32_t id = 0; id < m_Hashes.size(); ++id) {
+        const uint64_t hash = m_Hashes[id];
+        if (!maybe.test(hash & 4095)) {
+            continue;
+        }
+        auto at = std::lower_bound(hashes.begin(), hashes.end(), std::make_pair(hash, size_t(0)));
+        for (; at != hashes.end() && at->first == hash; ++at) {
+            const size_t w = at->second;
+            if (SameBytes(id, in_wanted[w].first, in_wanted[w].second) &&
+                (!found[w] || Outranks(id, foundIds[w]))) {
+                found[w] = &m_Entries[id];
+                foundIds[w] = id;
+            }
         }
     }
-    return best;
+    return found;
+}
+
+const LibraryEntry* CLibraryIndex::Find(EntryKind in_kind, const int8_t* in_bytes) const {
+    return FindAll({{in_kind, in_bytes}}).front();
 }
 
 LibraryNaming NamesFromLibrary(const CSysExData& in_bank, const CLibraryIndex& in_library) {
-    LibraryNaming naming;
-    std::set<int> files;
-    const auto look = [&](EntryKind in_kind, int in_index, const std::string& in_name,
-                          const int8_t* in_bytes) {
-        if (!IsPlaceholderName(in_name)) {
-            return;
-        }
-        if (const LibraryEntry* found = in_library.Find(in_kind, in_bytes)) {
-            naming.names.push_back({in_kind, in_index, found->name});
-            ++(in_kind == EntryKind::Patch ? naming.patches : naming.tones);
-            files.insert(found->file);
-        }
-    };
+    std::vector<std::pair<EntryKind, const int8_t*>> wanted;
+    std::vector<int> indexes;
     for (int i = 0; i < BANK_SIZE; ++i) {
-        const CPatchData& patch = *in_bank.GetPatch(i);
-        look(EntryKind::Patch, i, patch.GetName(), patch.GetData());
+        if (IsPlaceholderName(in_bank.GetPatch(i)->GetName())) {
+            wanted.emplace_back(EntryKind::Patch, in_bank.GetPatch(i)->GetData());
+            indexes.push_back(i);
+        }
     }
     for (int i = 0; i < BANK_SIZE; ++i) {
-        const CToneData& tone = *in_bank.GetTone(i);
-        look(EntryKind::Tone, i, tone.GetName(), tone.GetData());
+        if (IsPlaceholderName(in_bank.GetTone(i)->GetName())) {
+            wanted.emplace_back(EntryKind::Tone, in_bank.GetTone(i)->GetData());
+            indexes.push_back(i);
+        }
+    }
+    const std::vector<const LibraryEntry*> found = in_library.FindAll(wanted);
+    LibraryNaming naming;
+    std::set<int> files;
+    for (size_t w = 0; w < wanted.size(); ++w) {
+        if (const LibraryEntry* entry = found[w]) {
+            const EntryKind kind = wanted[w].first;
+            naming.names.push_back({kind, indexes[w], in_library.Name(*entry)});
+            ++(kind == EntryKind::Patch ? naming.patches : naming.tones);
+            files.insert(entry->file);
+        }
     }
     naming.files = static_cast<int>(files.size());
     return naming;

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bank/BankCompare.h"
@@ -19,12 +20,14 @@ struct LibraryFile {
     int64_t modified = 0;  // last write time, only compared with other files' times
 };
 
-// One named entry of the library.
+// One named entry of the library; CLibraryIndex::Name gives its name.
 struct LibraryEntry {
     EntryKind kind = EntryKind::Patch;
     int index = 0;  // where it stands in its bank, 0 to 63
     int file = 0;   // into CLibraryIndex::Files()
-    std::string name;
+    uint32_t nameStart = 0;
+    uint32_t nameSize = 0;
+    uint32_t byteStart = 0;
 };
 
 // The named entries of a folder of bank files, looked up by kind and exact parameter
@@ -41,8 +44,14 @@ class CLibraryIndex {
     // The entry that names these bytes (PATCH_PARAM_COUNT or TONE_PARAM_COUNT of them),
     // or nullptr.
     const LibraryEntry* Find(EntryKind in_kind, const int8_t* in_bytes) const;
+    // Find for many at once, in one pass over the library.
+    std::vector<const LibraryEntry*> FindAll(
+        const std::vector<std::pair<EntryKind, const int8_t*>>& in_wanted) const;
 
     const std::vector<LibraryEntry>& Entries() const { return m_Entries; }
+    std::string Name(const LibraryEntry& in_entry) const {
+        return m_Names.substr(in_entry.nameStart, in_entry.nameSize);
+    }
     // The names of all entries with their letters in lower case, one after another,
     // each followed by a zero byte, and where each starts (one more at the end): made
     // with the index so that no window spends its time on it, and searched whole.
@@ -62,22 +71,20 @@ class CLibraryIndex {
     bool SameBytes(uint32_t in_id, EntryKind in_kind, const int8_t* in_bytes) const;
     // Adds the named entries of one bank as the file in_path, modified at in_modified.
     void AddBank(const std::string& in_path, int64_t in_modified, const CSysExData& in_bank);
-    // Makes the entries added so far ready for Find.
-    void Seal();
 
     std::vector<LibraryFile> m_Files;
+    // A million entries of their own strings would take longer to make than the files
+    // take to read: names and bytes are kept one after another instead.
     std::vector<LibraryEntry> m_Entries;
+    std::string m_Names;
     std::string m_FoldedNames;
     std::vector<uint32_t> m_FoldedStarts{0};
     std::vector<std::string> m_Notes;
     std::vector<std::string> m_Folders;
     bool m_FolderRead = true;
-    // The parameter bytes of every entry, one after another, where each starts, a
-    // hash of each, and the entries in order of their hash for Find.
+    // The parameter bytes of every entry and a hash of each.
     std::vector<int8_t> m_Bytes;
-    std::vector<uint32_t> m_ByteStart;
     std::vector<uint64_t> m_Hashes;
-    std::vector<uint32_t> m_ByHash;
 };
 
 // in_text with its letters (ASCII and the Latin-1 accented ones) in lower case.

@@ -68,7 +68,7 @@ QVariant CLibraryModel::data(const QModelIndex& in_index, int in_role) const {
             return entry->kind == EntryKind::Patch ? QStringLiteral("Patch")
                                                    : QStringLiteral("Tone");
         case NameColumn:
-            return EntryNameToText(entry->name);
+            return EntryNameToText(m_ptrFilter->Index().Name(*entry));
         case FileColumn: {
             const QString path = FilePath(*entry);
             const QString shown = in_role == Qt::ToolTipRole || m_Folder.isEmpty()

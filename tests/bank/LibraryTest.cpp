@@ -129,7 +129,7 @@ TEST_F(LibraryFolder, NewestFileWinsTiesAndDamagedFilesAreSkippedWithANote) {
     const auto names = [&](const std::string& in_text) {
         std::string out;
         for (uint32_t row : filter.Filter(in_text)) {
-            out += shared->Entries()[row].name + ";";
+            out += shared->Name(shared->Entries()[row]) + ";";
         }
         return out;
     };
@@ -141,7 +141,8 @@ TEST_F(LibraryFolder, NewestFileWinsTiesAndDamagedFilesAreSkippedWithANote) {
     // Touching the older file makes it the newest: its name wins from now on.
     fs::last_write_time(m_Root / "old/deeper/a.m80", fs::file_time_type::clock::now());
     const CLibraryIndex again = CLibraryIndex::Build(m_Root.u8string());
-    EXPECT_EQ(again.Find(EntryKind::Patch, fetched.GetPatch(10)->GetData())->name, "Old Brass");
+    EXPECT_EQ(again.Name(*again.Find(EntryKind::Patch, fetched.GetPatch(10)->GetData())),
+              "Old Brass");
 }
 
 TEST_F(LibraryFolder, AMissingFolderIsReportedNotRead) {

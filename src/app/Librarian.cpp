@@ -119,7 +119,7 @@ void CLibrarian::CreateActions() {
 
 CQuorlinDoc* CLibrarian::ActiveDocument() const {
     CQuorlinView* view = m_Frame.ActiveView();
-    return view ? view->GetDocument() : nullptr;
+    return DocumentOf(view);
 }
 
 void CLibrarian::UpdateCommandUI() {
@@ -303,7 +303,7 @@ void CLibrarian::OpenEntry(const QString& in_path, EntryKind in_kind, int in_ind
     if (!doc) {
         return;
     }
-    if (CQuorlinView* view = m_Frame.ActiveView(); view && view->GetDocument() == doc) {
+    if (CQuorlinView* view = m_Frame.ActiveView(); view && DocumentOf(view) == doc) {
         view->SelectCell(in_index, in_kind == EntryKind::Tone);
         view->setFocus();
     }

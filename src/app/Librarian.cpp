@@ -34,6 +34,9 @@ CLibrarian::CLibrarian(CQuorlinApp& in_app, CMainFrame& in_frame,
     if (m_ptrService) {
         m_ptrPanel = new CLibraryPanel(&m_Frame);
         m_Frame.addDockWidget(Qt::RightDockWidgetArea, m_ptrPanel);
+        // Wide enough for a name and the start of its bank file.
+        m_Frame.resizeDocks({m_ptrPanel}, {m_ptrPanel->fontMetrics().averageCharWidth() * 52},
+                            Qt::Horizontal);
         connect(m_ptrService.get(), &CLibraryService::IndexChanged, m_ptrPanel,
                 &CLibraryPanel::SetIndex);
         connect(m_ptrService.get(), &CLibraryService::ReadingChanged, m_ptrPanel,
@@ -154,6 +157,8 @@ CCompareWindow* CLibrarian::ShowComparison(CQuorlinDoc& in_doc, const QString& i
                     if (frame->GetDocument() == doc) {
                         m_Frame.GetMdiArea()->setActiveSubWindow(frame);
                         frame->GetView()->SelectCell(in_index, in_kind == EntryKind::Tone);
+                        m_Frame.raise();
+                        m_Frame.activateWindow();
                         frame->GetView()->setFocus();
                         return;
                     }

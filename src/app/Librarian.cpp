@@ -144,9 +144,10 @@ void CLibrarian::SetOffer(bool in_shown) {
 }
 
 CCompareWindow* CLibrarian::ShowComparison(CQuorlinDoc& in_doc, const QString& in_otherTitle,
-                                           const CSysExData& in_other) {
-    auto* window = new CCompareWindow(in_doc.GetTitle(), in_otherTitle,
-                                      CompareBanks(*in_doc.GetSysExData(), in_other), &m_Frame);
+                                           const CSysExData& in_other, bool in_bytesOnly) {
+    auto* window =
+        new CCompareWindow(in_doc.GetTitle(), in_otherTitle,
+                           CompareBanks(*in_doc.GetSysExData(), in_other), in_bytesOnly, &m_Frame);
     QPointer<CQuorlinDoc> doc(&in_doc);
     connect(window, &CCompareWindow::EntryChosen, this,
             [this, doc](EntryKind in_kind, int in_index) {
@@ -173,7 +174,7 @@ CCompareWindow* CLibrarian::CompareWithFile(CQuorlinDoc& in_doc, const QString& 
     CSysExData other(&m_CheckView);
     switch (ReadBankOrDump(in_path.toStdString(), other)) {
         case ReadResult::Ok:
-            return ShowComparison(in_doc, QFileInfo(in_path).fileName(), other);
+            return ShowComparison(in_doc, QFileInfo(in_path).fileName(), other, false);
         case ReadResult::CannotOpen:
             (void)platform::GetPrompter().Message(
                 QStringLiteral("%1 cannot be opened.").arg(in_path).toStdString());
@@ -208,7 +209,7 @@ void CLibrarian::OnCompareWith() {
     }
     if (dialog.GetChosenWindow() >= 0) {
         CQuorlinDoc* other = others[static_cast<size_t>(dialog.GetChosenWindow())];
-        ShowComparison(*doc, other->GetTitle(), *other->GetSysExData());
+        ShowComparison(*doc, other->GetTitle(), *other->GetSysExData(), false);
         return;
     }
     const QString path = m_App.GetAsker().OpenFileName(
@@ -241,7 +242,7 @@ void CLibrarian::TransferEnded(TransferKind in_kind, TransferOutcome in_outcome,
     if (m_ptrCheckBank && in_ptrBank == m_ptrCheckBank.get()) {
         const std::unique_ptr<CSysExData> fetched = std::move(m_ptrCheckBank);
         if (completed && m_CheckDoc) {
-            ShowComparison(*m_CheckDoc, QStringLiteral("MKS-80"), *fetched);
+            ShowComparison(*m_CheckDoc, QStringLiteral("MKS-80"), *fetched, true);
         }
         return;
     }

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "bank/SysExData.h"
 #include "dialogs/EntryNameText.h"
@@ -39,8 +40,15 @@ QTreeWidgetItem* Group(QTreeWidget* in_list, const QString& in_title, int in_cou
 }  // namespace
 
 CCompareWindow::CCompareWindow(const QString& in_firstTitle, const QString& in_secondTitle,
-                               const BankComparison& in_comparison, QWidget* in_parent)
+                               BankComparison in_comparison, bool in_bytesOnly, QWidget* in_parent)
     : QWidget(in_parent, Qt::Window) {
+    if (in_bytesOnly) {
+        auto& entries = in_comparison.entries;
+        entries.erase(
+            std::remove_if(entries.begin(), entries.end(),
+                           [](const EntryDifference& in_each) { return in_each.IsRenamed(); }),
+            entries.end());
+    }
     setObjectName(QStringLiteral("CompareWindow"));
     setWindowTitle(QStringLiteral("Compare %1 with %2").arg(in_firstTitle, in_secondTitle));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -58,7 +66,11 @@ CCompareWindow::CCompareWindow(const QString& in_firstTitle, const QString& in_s
 
     const int renamed = in_comparison.RenamedCount();
     const int differing = static_cast<int>(in_comparison.entries.size()) - renamed;
-    if (in_comparison.Equal()) {
+    if (in_comparison.Equal() && in_bytesOnly) {
+        m_ptrSummary->setText(QStringLiteral("%1 holds exactly the parameter bytes of %2.")
+                                  .arg(in_secondTitle, in_firstTitle));
+        m_ptrList->hide();
+    } else if (in_comparison.Equal()) {
         m_ptrSummary->setText(
             QStringLiteral("The two banks are equal: every entry holds the same "
                            "name and the same parameter bytes."));

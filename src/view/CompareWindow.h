@@ -17,8 +17,10 @@ class CCompareWindow : public QWidget {
     Q_OBJECT
 
   public:
+    // in_bytesOnly: names do not count (the instrument keeps none), renamed entries are
+    // left out.
     CCompareWindow(const QString& in_firstTitle, const QString& in_secondTitle,
-                   const BankComparison& in_comparison, QWidget* in_parent = nullptr);
+                   BankComparison in_comparison, bool in_bytesOnly, QWidget* in_parent = nullptr);
 
     QLabel* GetSummary() const { return m_ptrSummary; }
     QTreeWidget* GetList() const { return m_ptrList; }

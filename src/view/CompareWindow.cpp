@@ -81,10 +81,11 @@ CCompareWindow::CCompareWindow(const QString& in_firstTitle, const QString& in_s
                 ? QStringLiteral("The two banks hold the same parameter bytes; %1 entries are "
                                  "named differently.")
                       .arg(renamed)
-                : QStringLiteral("%1 entries differ in their parameter bytes, %2 only in their "
-                                 "names. Double-click a row to select the entry in %3.")
+                : QStringLiteral("%1 entries differ in their parameter bytes%2. Double-click a "
+                                 "row to select the entry in %3.")
                       .arg(differing)
-                      .arg(renamed)
+                      .arg(in_bytesOnly ? QString()
+                                        : QStringLiteral(", %1 only in their names").arg(renamed))
                       .arg(in_firstTitle));
     }
     QTreeWidgetItem* bytesGroup =

@@ -97,6 +97,9 @@ TEST_F(LibrarianTest, CompareWithMks80AfterASendAndAfterTheInstrumentChanged) {
     RunTransfer();
     CCompareWindow* differs = LastComparison();
     ASSERT_NE(differs, same);
+    EXPECT_EQ(differs->GetSummary()->text(),
+              QStringLiteral("1 entries differ in their parameter bytes. Double-click a row to "
+                             "select the entry in MKS80v1."));
     QTreeWidgetItem* group = differs->GetList()->topLevelItem(0);
     ASSERT_EQ(group->childCount(), 1);
     QTreeWidgetItem* row = group->child(0);

@@ -18,6 +18,7 @@
 #include <set>
 
 #include "app/ChildFrm.h"
+#include "app/Librarian.h"
 #include "app/Quorlin.h"
 #include "app/QuorlinDoc.h"
 #include "platform/Trace.h"
@@ -86,6 +87,12 @@ QAction* CMainFrame::MakeAction(int in_id, const QString& in_text, const QString
     action->setShortcutContext(Qt::WindowShortcut);
     m_Actions[in_id] = action;
     return action;
+}
+
+void CMainFrame::RegisterAction(int in_id, QAction* in_action) {
+    in_action->setShortcutContext(Qt::WindowShortcut);
+    m_Actions[in_id] = in_action;
+    addAction(in_action);
 }
 
 QAction* CMainFrame::Action(int in_id) const {
@@ -392,6 +399,12 @@ void CMainFrame::FillFileMenu(QMenu* in_menu, bool in_bankOpen) {
         add(ID_OPEN_SYSEX_DATA);
         add(ID_EXPORT_TO_MIDI);
     }
+    // The library's items, once the librarian has made them.
+    if (Action(ID_OPEN_LIBRARY_FOLDER)) {
+        in_menu->addSeparator();
+        add(ID_OPEN_LIBRARY_FOLDER);
+        add(ID_LIBRARY_SETTINGS);
+    }
     in_menu->addSeparator();
     const QStringList files = m_App.GetRecentFileList();
     if (files.isEmpty()) {
@@ -474,6 +487,9 @@ void CMainFrame::UpdateCommandUI() {
     for (int id : std::initializer_list<int>{ID_GET_PATCHES, ID_SEND_PATCHES, ID_LOAD_FROM_MKS80,
                                              ID_SAVE_TO_MKS80}) {
         Action(id)->setEnabled(canTransfer);
+    }
+    if (CLibrarian* librarian = m_App.GetLibrarian()) {
+        librarian->UpdateCommandUI();
     }
     // Cut never applies to a bank entry.
     for (int id : std::initializer_list<int>{ID_EDIT_CUT}) {

@@ -29,6 +29,8 @@ class CMainFrame : public QMainWindow {
 
     // The action of a command id (as on its QAction's data), or nullptr.
     QAction* Action(int in_id) const;
+    // Adds an action made elsewhere under its command id, with the frame's keys.
+    void RegisterAction(int in_id, QAction* in_action);
     // 128 or 129: which menu the menu bar shows.
     int CurrentMenuId() const { return m_CurrentMenu; }
     QMdiArea* GetMdiArea() const { return m_ptrMdiArea; }

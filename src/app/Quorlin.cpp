@@ -9,6 +9,7 @@
 
 #include "app/ChildFrm.h"
 #include "app/DialogAbout.h"
+#include "app/Librarian.h"
 #include "app/MainFrm.h"
 #include "app/QuorlinDoc.h"
 #include "app/RecentFileStore.h"
@@ -57,6 +58,7 @@ CQuorlinApp::~CQuorlinApp() {
     // transfer that ends with them finds no frame left to update.
     CMainFrame* frame = m_ptrMainFrame;
     m_ptrMainFrame = nullptr;
+    m_ptrLibrarian = nullptr;
     delete frame;
     const std::vector<CQuorlinDoc*> docs = m_Docs;
     for (CQuorlinDoc* doc : docs) {
@@ -84,6 +86,7 @@ bool CQuorlinApp::InitInstance(const QStringList& in_files) {
     if (!m_ptrMainFrame->LoadFrame()) {
         return false;
     }
+    m_ptrLibrarian = new CLibrarian(*this, *m_ptrMainFrame, std::move(m_Services.library));
 
     if (in_files.isEmpty()) {
         OnFileNew();
@@ -365,7 +368,8 @@ void CQuorlinApp::EntriesReceived(CSysExData* in_bank, int in_firstEntry, int in
     }
 }
 
-void CQuorlinApp::TransferEnded(TransferKind, TransferOutcome) {
+void CQuorlinApp::TransferEnded(TransferKind in_kind, TransferOutcome in_outcome) {
+    CSysExData* transferred = m_ptrMidiManager ? m_ptrMidiManager->GetCurrentSysExData() : nullptr;
     EndReceive();
     // The bank activated while the transfer ran becomes the link's current bank now.
     if (m_ptrActiveView && m_ptrMidiManager && !m_ptrMidiManager->IsTransferRunning()) {
@@ -376,6 +380,9 @@ void CQuorlinApp::TransferEnded(TransferKind, TransferOutcome) {
         m_ptrMainFrame->UpdateCommandUI();
     }
     Q_EMIT TransferStatus(QString());
+    if (m_ptrLibrarian) {
+        m_ptrLibrarian->TransferEnded(in_kind, in_outcome, transferred);
+    }
 }
 
 void CQuorlinApp::OnFileNew() {

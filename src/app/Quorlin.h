@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/LibraryService.h"
 #include "app/RecentFileStore.h"
 #include "midi/MidiHost.h"
 #include "midi/MidiService.h"
@@ -17,6 +18,8 @@
 #include "platform/Shell.h"
 #include "view/ViewHost.h"
 
+class CLibrarian;
+class CLibraryService;
 class CMidiManager;
 class CMainFrame;
 class CQuorlinDoc;
@@ -37,6 +40,8 @@ struct AppServices {
     std::unique_ptr<RecentFileStore> recentFiles;
     // Save / Discard / Cancel and the file dialogs; not owned; nullptr: the desktop's own.
     UserAsker* asker = nullptr;
+    // The library of bank files; nullptr: none (its commands stay off).
+    std::unique_ptr<CLibraryService> library;
 };
 
 // The one application object: the MIDI link, the MIDI settings, the transfer delay,
@@ -109,6 +114,8 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     CQuorlinDoc* FindDocument(const CSysExData* in_bank) const;
 
     CMainFrame* GetMainFrame() const { return m_ptrMainFrame; }
+    // The librarian's commands, made with the main frame; nullptr before.
+    CLibrarian* GetLibrarian() const { return m_ptrLibrarian; }
     platform::SettingsStore& GetSettings() { return *m_Services.settings; }
     platform::EventLoop& GetLoop() { return *m_Services.loop; }
     platform::Shell* GetShell() const { return m_Services.shell; }
@@ -126,6 +133,7 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     std::unique_ptr<CMidiManager> m_ptrMidiManager;
     CQuorlinView* m_ptrActiveView = nullptr;
     CMainFrame* m_ptrMainFrame = nullptr;  // owned by this object, deleted with it
+    CLibrarian* m_ptrLibrarian = nullptr;  // a child of the main frame
     std::unique_ptr<platform::ScopedPrompter> m_ptrScopedPrompter;
     std::unique_ptr<UserAsker> m_OwnAsker;
     std::vector<CQuorlinDoc*> m_Docs;

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <memory>
 
+#include "app/LibraryService.h"
 #include "app/ProgramMidiService.h"
 #include "app/Quorlin.h"
 #include "midi/Mks80Engine.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     services.loop = std::make_unique<platform::QtEventLoop>();
     services.prompter = &prompter;
     services.shell = &shell;
+    services.library = std::make_unique<CLibraryService>();
 
     int code = 1;
     {

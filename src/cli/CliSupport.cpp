@@ -66,3 +66,25 @@ int WriteOutput(const std::string& in_path, const std::string& in_bytes) {
     }
     return kExitOk;
 }
+
+bool EndsWith(const std::string& in_text, const std::string& in_suffix) {
+    if (in_text.size() < in_suffix.size()) {
+        return false;
+    }
+    std::string tail = in_text.substr(in_text.size() - in_suffix.size());
+    for (char& c : tail) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return tail == in_suffix;
+}
+
+// Writes in_text to standard output; a failed write (a full disk, a closed pipe) is exit 4.
+int Print(const std::string& in_text) {
+    if (std::fwrite(in_text.data(), 1, in_text.size(), stdout) != in_text.size() ||
+        std::fflush(stdout) != 0) {
+        return Fail(kExitOutput, "standard output cannot be written");
+    }
+    return kExitOk;
+}

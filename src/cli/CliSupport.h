@@ -20,7 +20,12 @@ struct InputRules {
 };
 // Reads FILE into io_bank; says on stderr what the file held when it is not simply a
 // whole bank. Returns 0, or the exit code of a refusal after saying why.
-int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules);
+int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules = {});
+
+// Writes in_text to standard output; a failed write (a full disk, a closed pipe) is exit 4.
+int Print(const std::string& in_text);
 
 // Writes in_bytes as in_path safely; returns 0 or the exit code after saying why.
 int WriteOutput(const std::string& in_path, const std::string& in_bytes);
+// True when in_text ends in in_suffix (lower case), whatever the case of in_text.
+bool EndsWith(const std::string& in_text, const std::string& in_suffix);

@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "bank/BankCompare.h"
 #include "bank/BankFiles.h"
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
+#include "cli/LibraryCommands.h"
 #include "midi/CombinedMidiService.h"
 #include "midi/MidiHost.h"
 #include "midi/MidiManager.h"
@@ -39,11 +41,11 @@ struct TransferArgs {
     std::string file;    // send: FILE
 };
 
-// Reads the options of get (in_wantOutput) or send (a FILE); returns kExitOk or the
+// Reads the options of get (-o FILE), send or verify (a FILE); returns kExitOk or the
 // exit code of the usage error after saying what is wrong.
-int ParseTransferArgs(const std::vector<std::string>& in_args, bool in_wantOutput,
+int ParseTransferArgs(const std::vector<std::string>& in_args, const std::string& in_command,
                       TransferArgs& out_args) {
-    const char* const command = in_wantOutput ? "get" : "send";
+    const bool wantOutput = in_command == "get";
     for (size_t i = 0; i < in_args.size(); ++i) {
         const std::string& arg = in_args[i];
         const bool hasValue = i + 1 < in_args.size();
@@ -65,28 +67,28 @@ int ParseTransferArgs(const std::vector<std::string>& in_args, bool in_wantOutpu
                                   std::to_string(kMaxDelayMs));
             }
             ++i;
-        } else if (in_wantOutput && arg == "-o") {
+        } else if (wantOutput && arg == "-o") {
             if (!hasValue || value.empty()) {
                 return UsageError("-o needs the name of the bank file to write");
             }
             out_args.output = value;
             ++i;
         } else if (!arg.empty() && arg[0] == '-') {
-            return UsageError(std::string("unknown option ") + arg + " for " + command);
-        } else if (!in_wantOutput && out_args.file.empty()) {
+            return UsageError("unknown option " + arg + " for " + in_command);
+        } else if (!wantOutput && out_args.file.empty()) {
             out_args.file = arg;
         } else {
-            return UsageError(std::string("unexpected argument ") + arg + " for " + command);
+            return UsageError("unexpected argument " + arg + " for " + in_command);
         }
     }
     if (out_args.in.empty() || out_args.out.empty()) {
-        return UsageError(std::string(command) + " needs --in DEV and --out DEV");
+        return UsageError(in_command + " needs --in DEV and --out DEV");
     }
-    if (in_wantOutput && out_args.output.empty()) {
+    if (wantOutput && out_args.output.empty()) {
         return UsageError("get needs -o FILE.m80");
     }
-    if (!in_wantOutput && out_args.file.empty()) {
-        return UsageError("send needs the bank file to send");
+    if (!wantOutput && out_args.file.empty()) {
+        return UsageError(in_command + " needs the bank file to " + in_command);
     }
     return kExitOk;
 }
@@ -286,7 +288,7 @@ int RunPortsCommand(const std::vector<std::string>& in_args) {
 
 int RunGetCommand(const std::vector<std::string>& in_args) {
     TransferArgs args;
-    if (int code = ParseTransferArgs(in_args, true, args); code != kExitOk) {
+    if (int code = ParseTransferArgs(in_args, "get", args); code != kExitOk) {
         return code;
     }
     CNullBankView view;
@@ -298,14 +300,23 @@ int RunGetCommand(const std::vector<std::string>& in_args) {
                        [&]() { return WriteOutput(args.output, BankFileBytes(bank)); });
 }
 
-int RunSendCommand(const std::vector<std::string>& in_args) {
-    std::vector<std::string> transferArgs = in_args;
+namespace {
+// send and verify take a whole bank: a partial dump only with --partial, bytes of 80H
+// or more only with --force.
+InputRules WholeBankRules(std::vector<std::string>& io_args) {
     InputRules rules;
     rules.wholeBank = true;
-    rules.partial = TakeFlag(transferArgs, "--partial");
-    rules.force = TakeFlag(transferArgs, "--force");
+    rules.partial = TakeFlag(io_args, "--partial");
+    rules.force = TakeFlag(io_args, "--force");
+    return rules;
+}
+}  // namespace
+
+int RunSendCommand(const std::vector<std::string>& in_args) {
+    std::vector<std::string> transferArgs = in_args;
+    const InputRules rules = WholeBankRules(transferArgs);
     TransferArgs args;
-    if (int code = ParseTransferArgs(transferArgs, false, args); code != kExitOk) {
+    if (int code = ParseTransferArgs(transferArgs, "send", args); code != kExitOk) {
         return code;
     }
     CNullBankView view;
@@ -316,4 +327,24 @@ int RunSendCommand(const std::vector<std::string>& in_args) {
         return code;
     }
     return RunTransfer(args, TransferKind::Send, bank, nullptr);
+}
+
+int RunVerifyCommand(const std::vector<std::string>& in_args) {
+    std::vector<std::string> transferArgs = in_args;
+    const InputRules rules = WholeBankRules(transferArgs);
+    TransferArgs args;
+    if (int code = ParseTransferArgs(transferArgs, "verify", args); code != kExitOk) {
+        return code;
+    }
+    CNullBankView view;
+    CSysExData bank(&view);
+    if (int code = ReadInput(args.file, bank, rules); code != kExitOk) {
+        return code;
+    }
+    CSysExData fetched(&view);
+    if (int code = RunTransfer(args, TransferKind::Receive, fetched, nullptr); code != kExitOk) {
+        return code;
+    }
+    // The instrument keeps no names: only the parameter bytes count.
+    return ReportComparison(CompareBanks(bank, fetched), true);
 }

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
-// The commands of quorlin-cli that talk to the instrument: ports, get and send.
+// The commands of quorlin-cli that talk to the instrument: ports, get, send and verify.
 // Each takes the arguments after its name and returns the process exit code.
 int RunPortsCommand(const std::vector<std::string>& in_args);
 int RunGetCommand(const std::vector<std::string>& in_args);
 int RunSendCommand(const std::vector<std::string>& in_args);
+int RunVerifyCommand(const std::vector<std::string>& in_args);

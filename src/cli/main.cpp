@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "bank/BankCompare.h"
 #include "bank/BankFiles.h"
 #include "bank/SelectionData.h"
 #include "bank/StandardMidiFile.h"
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
+#include "cli/LibraryCommands.h"
 #include "cli/TransferCommands.h"
 #include "midi/DumpFile.h"
 #include "platform/CommandLine.h"
@@ -38,6 +40,15 @@ const char* const kHelp =
     "                                   fetch the instrument's memory into a new bank file\n"
     "  send FILE --in DEV --out DEV [--channel N] [--delay MS] [--partial] [--force]\n"
     "                                   send the bank of FILE into the instrument\n"
+    "  verify FILE --in DEV --out DEV [--channel N] [--delay MS]\n"
+    "                                   fetch the instrument's memory and compare its parameter\n"
+    "                                   bytes with FILE's: one differs line per entry\n"
+    "  diff A B                         one line per entry that differs between banks A and B\n"
+    "  name FILE --library DIR [-o OUT.m80]\n"
+    "                                   give the unnamed entries of FILE the names of entries\n"
+    "                                   with the same bytes in the bank files (.m80) of DIR and\n"
+    "                                   its subfolders, the most recently modified file first;\n"
+    "                                   writes OUT, or FILE itself when a name changed\n"
     "\n"
     "DEV is a device id or name from quorlin-cli ports: the exact name, or a part of\n"
     "one that no other device of that kind has. Ids change as MIDI clients come and go.\n"
@@ -51,6 +62,14 @@ const char* const kHelp =
     "send refuses such a bank in any case, as MIDI cannot carry those bytes.\n"
     "The transfer delay defaults to 300 ms, the channel to 1.\n"
     "\n"
+    "diff and verify write one line per differing entry, fields separated by TAB:\n"
+    "  differs KIND NUMBER NAME-A NAME-B POS:A>B ...   parameter bytes differ (positions\n"
+    "                                                  from 0, values as show prints them)\n"
+    "  renamed KIND NUMBER NAME-A NAME-B               same bytes, other names (diff only)\n"
+    "KIND is patch or tone, NUMBER 11 to 88; patches come first. Names are escaped as\n"
+    "list escapes them. name writes KIND TAB NUMBER TAB NAME for each\n"
+    "entry it named, and a summary and the library files it skipped on standard error.\n"
+    "\n"
     "Exit codes:\n"
     "  0  done\n"
     "  1  unknown command or option, missing or bad argument, or an internal error\n"
@@ -59,52 +78,8 @@ const char* const kHelp =
     "     dump, or refused as partial or for bytes of 80H or more\n"
     "  3  a transfer with the MKS-80 failed or arrived damaged\n"
     "  4  the output file or standard output could not be written, or the output file is\n"
-    "     read-only\n";
-
-// A name as one field of a line: bytes below 20H, 7FH and the backslash escaped.
-std::string EscapedName(const std::string& in_name) {
-    std::string text;
-    for (const char c : in_name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\\') {
-            text += "\\\\";
-        } else if (c == '\t') {
-            text += "\\t";
-        } else if (c == '\n') {
-            text += "\\n";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            static const char kHex[] = "0123456789abcdef";
-            text += "\\x";
-            text += kHex[byte >> 4];
-            text += kHex[byte & 0xF];
-        } else {
-            text += c;
-        }
-    }
-    return text;
-}
-
-// Writes in_text to standard output; a failed write (a full disk, a closed pipe) is exit 4.
-int Print(const std::string& in_text) {
-    if (std::fwrite(in_text.data(), 1, in_text.size(), stdout) != in_text.size() ||
-        std::fflush(stdout) != 0) {
-        return Fail(kExitOutput, "standard output cannot be written");
-    }
-    return kExitOk;
-}
-
-bool EndsWith(const std::string& in_text, const std::string& in_suffix) {
-    if (in_text.size() < in_suffix.size()) {
-        return false;
-    }
-    std::string tail = in_text.substr(in_text.size() - in_suffix.size());
-    for (char& c : tail) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return tail == in_suffix;
-}
+    "     read-only\n"
+    "  5  diff, verify: the banks hold different parameter bytes (names alone give 0)\n";
 
 int CommandNew(const std::vector<std::string>& in_args) {
     if (in_args.size() != 1) {
@@ -128,8 +103,8 @@ int CommandList(std::vector<std::string> in_args) {
     }
     std::string out;
     for (int i = 0; i < BANK_SIZE; ++i) {
-        out += EntryNumber(i) + "\t" + EscapedName(bank.GetPatch(i)->GetName()) + "\t" +
-               EscapedName(bank.GetTone(i)->GetName()) + "\n";
+        out += EntryNumber(i) + "\t" + EscapedEntryName(bank.GetPatch(i)->GetName()) + "\t" +
+               EscapedEntryName(bank.GetTone(i)->GetName()) + "\n";
     }
     return Print(out);
 }
@@ -230,6 +205,15 @@ int Run(std::vector<std::string> args) {
     }
     if (command == "send") {
         return RunSendCommand(args);
+    }
+    if (command == "verify") {
+        return RunVerifyCommand(args);
+    }
+    if (command == "diff") {
+        return RunDiffCommand(args);
+    }
+    if (command == "name") {
+        return RunNameCommand(args);
     }
     return UsageError("unknown command " + command);
 }

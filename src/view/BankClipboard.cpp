@@ -208,18 +208,22 @@ std::optional<BankEntries> PastedEntries(const QMimeData* in_data, CSysExData& i
 
     // The pasted patch plays the tones placed for it here, not the numbers it had in
     // the bank it came from.
-    BankEntries entries{PlaceEntry(*record, 0, false, in_row)};
-    std::vector<int8_t>& bytes = entries.front().data;
+    // The patch's bytes are set before any tone joins the list: a reference into the
+    // list would not outlive its growing.
+    BankEntry patch = PlaceEntry(*record, 0, false, in_row);
     if (IsBankIndex(*first)) {
-        bytes[3] = static_cast<int8_t>(*first);
-        if (singleTone) {
-            bytes[13] = static_cast<int8_t>(*first);
-        }
-        entries.push_back(PlaceEntry(*record, kFirstTonePlace, true, *first));
+        patch.data[3] = static_cast<int8_t>(*first);
+        patch.data[13] = static_cast<int8_t>(singleTone ? *first : patch.data[13]);
     }
     // When both choices are the same tone, the second one is what stays.
     if (IsBankIndex(*second)) {
-        bytes[13] = static_cast<int8_t>(*second);
+        patch.data[13] = static_cast<int8_t>(*second);
+    }
+    BankEntries entries{std::move(patch)};
+    if (IsBankIndex(*first)) {
+        entries.push_back(PlaceEntry(*record, kFirstTonePlace, true, *first));
+    }
+    if (IsBankIndex(*second)) {
         entries.push_back(PlaceEntry(*record, kSecondTonePlace, true, *second));
     }
     return entries;

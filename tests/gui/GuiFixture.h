@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/ChildFrm.h"
+#include "app/LibraryService.h"
 #include "app/MainFrm.h"
 #include "app/Quorlin.h"
 #include "app/QuorlinDoc.h"
@@ -162,6 +163,10 @@ class GuiFixture : public ::testing::Test {
         services.recentFiles = std::move(recent);
         services.asker = &m_Asker;
         services.shell = &m_Shell;
+        if (!m_LibraryFolder.isEmpty()) {
+            services.library = std::make_unique<CLibraryService>();
+            services.library->SetFolder(m_LibraryFolder);
+        }
         m_App = std::make_unique<CQuorlinApp>(std::move(services));
     }
 
@@ -216,5 +221,7 @@ class GuiFixture : public ::testing::Test {
     platform::ManualEventLoop* m_Loop = nullptr;
     MemoryRecentFileStore* m_Recent = nullptr;
     VirtualMks80* m_Virtual = nullptr;
+    // Set before Start: the application reads this folder as its library.
+    QString m_LibraryFolder;
     std::unique_ptr<CQuorlinApp> m_App;
 };

@@ -46,16 +46,19 @@ class MenuTest : public GuiFixture {
 TEST_F(MenuTest, MenuBarFollowsWhetherABankWindowIsOpen) {
     EXPECT_EQ(Frame()->CurrentMenuId(), 129);
     EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&Edit", "&View", "Midi", "&Window", "&Help"}));
-    EXPECT_EQ(Items(Frame()->GetMenu(129, "&File")),
-              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S",
-                           "Save &As...", "-", "Open Sysex Data", "Export to Midi", "-",
-                           "Recent File (off)", "-", "E&xit"}));
+    EXPECT_EQ(
+        Items(Frame()->GetMenu(129, "&File")),
+        (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Close", "&Save\tCtrl+S", "Save &As...",
+                     "-", "Open Sysex Data", "Export to Midi", "-", "Open Library Folder (off)",
+                     "Library Settings... (off)", "-", "Recent File (off)", "-", "E&xit"}));
     EXPECT_EQ(Items(Frame()->GetMenu(129, "&Edit")),
               (QStringList{"&Undo\tCtrl+Z (off)", "Redo\tCtrl+Y (off)", "-", "Cu&t\tCtrl+X (off)",
-                           "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-", "Rename\tCtrl+R"}));
+                           "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-", "Rename\tCtrl+R", "-",
+                           "Compare With...", "Name From Library (off)"}));
     EXPECT_EQ(Items(Frame()->GetMenu(129, "Midi")),
-              (QStringList{"Get Patches", "Send Patches", "-", "Display Current Selection Data",
-                           "-", "Select MIDI Port", "Set Midi Transfer Speed"}));
+              (QStringList{"Get Patches", "Send Patches", "Compare with MKS-80", "-",
+                           "Display Current Selection Data", "-", "Select MIDI Port",
+                           "Set Midi Transfer Speed"}));
     EXPECT_EQ(Items(Frame()->GetMenu(129, "&Help")),
               (QStringList{"Contents", "-", "Check for new version", "&About Quorlin..."}));
 
@@ -63,9 +66,9 @@ TEST_F(MenuTest, MenuBarFollowsWhetherABankWindowIsOpen) {
     Settle();
     EXPECT_EQ(Frame()->CurrentMenuId(), 128);
     EXPECT_EQ(MenuTitles(), (QStringList{"&File", "&View", "&Help"}));
-    EXPECT_EQ(
-        Items(Frame()->GetMenu(128, "&File")),
-        (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "Recent File (off)", "-", "E&xit"}));
+    EXPECT_EQ(Items(Frame()->GetMenu(128, "&File")),
+              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "-", "Open Library Folder (off)",
+                           "Library Settings... (off)", "-", "Recent File (off)", "-", "E&xit"}));
     EXPECT_EQ(Items(Frame()->GetMenu(128, "&View")), (QStringList{"&Toolbar", "&Status Bar"}));
     EXPECT_EQ(Items(Frame()->GetMenu(128, "&Help")), (QStringList{"&About Quorlin..."}));
     EXPECT_FALSE(Act(cmd::GetPatches)->isEnabled()) << "no bank to fill";

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+class CSysExData;
+
+// What kind of entry a bank holds at an index: a patch or a tone.
+enum class EntryKind { Patch, Tone };
+
+// "patch" or "tone".
+const char* EntryKindText(EntryKind in_kind);
+
+// One parameter byte that differs between two entries: its position and both values.
+struct ByteDifference {
+    int position = 0;
+    int first = 0;
+    int second = 0;
+};
+
+// One entry that differs between two banks. With no byte differences the two hold
+// the same bytes under different names: the entry was only renamed.
+struct EntryDifference {
+    EntryKind kind = EntryKind::Patch;
+    int index = 0;
+    std::string firstName;
+    std::string secondName;
+    std::vector<ByteDifference> bytes;
+
+    bool IsRenamed() const { return bytes.empty(); }
+};
+
+// Every entry that differs between two banks: patches 11 to 88, then tones 11 to 88.
+struct BankComparison {
+    std::vector<EntryDifference> entries;
+
+    // True when every parameter byte is the same (names may still differ).
+    bool SameBytes() const;
+    // True when bytes and names are all the same.
+    bool Equal() const { return entries.empty(); }
+    int RenamedCount() const;
+};
+
+BankComparison CompareBanks(const CSysExData& in_first, const CSysExData& in_second);
+
+// One line (without its newline) that says how an entry differs, tab-separated:
+//   differs TAB kind TAB number TAB first name TAB second name TAB pos:first>second ...
+//   renamed TAB kind TAB number TAB first name TAB second name
+// Names are escaped as EscapedEntryName says.
+std::string DifferenceLine(const EntryDifference& in_difference);
+
+// in_name as one tab-separated field on one line: the backslash written \\, TAB \t,
+// LF \n, other bytes below 20H and 7FH \xNN (so no name can break a line or move a
+// terminal's cursor).
+std::string EscapedEntryName(const std::string& in_name);
+
+// The positions and values of a difference as "3:5>7 13:5>9".
+std::string ByteDifferenceText(const EntryDifference& in_difference);

@@ -1,0 +1,293 @@
+#include "bank/LibraryIndex.h"
+
+#include <algorithm>
+#include <bitset>
+#include <cstdio>
+#include <filesystem>
+#include <istream>
+#include <memory>
+#include <set>
+#include <streambuf>
+#include <system_error>
+
+#include "bank/Archive.h"
+#include "bank/SysExData.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsBankFileName(const fs::path& in_path) {
+    std::string extension = in_path.extension().string();
+    for (char& c : extension) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return extension == ".m80";
+}
+
+// The bytes of a file, read in place by an archive.
+class MemoryBuffer : public std::streambuf {
+  public:
+    explicit MemoryBuffer(std::string& in_bytes) {
+        setg(in_bytes.data(), in_bytes.data(), in_bytes.data() + in_bytes.size());
+    }
+};
+
+// Reads a whole bank file; false when it cannot be read or is not a whole bank.
+bool ReadBankFile(const fs::path& in_path, std::string& io_buffer, CSysExData& out_bank,
+                  std::string& out_why) {
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(in_path.string().c_str(), "rb"),
+                                               &std::fclose);
+    if (!file) {
+        out_why = "cannot be opened for reading";
+        return false;
+    }
+    io_buffer.clear();
+    char chunk[8192];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+        io_buffer.append(chunk, got);
+    }
+    if (std::ferror(file.get())) {
+        out_why = "could not be read";
+        return false;
+    }
+    MemoryBuffer memory(io_buffer);
+    std::istream stream(&memory);
+    CArchive archive(stream);
+    if (!out_bank.LoadBank(archive)) {
+        out_why = "is not a whole bank file";
+        return false;
+    }
+    return true;
+}
+
+int ByteCount(EntryKind in_kind) {
+    return in_kind == EntryKind::Patch ? PATCH_PARAM_COUNT : TONE_PARAM_COUNT;
+}
+
+// FNV-1a over the kind and the bytes, then mixed so that every bit of the result
+// depends on every byte (the table uses the low bits).
+uint64_t HashOf(EntryKind in_kind, const int8_t* in_bytes) {
+    uint64_t hash = in_kind == EntryKind::Patch ? 14695981039346656037ull : 1099511628211ull;
+    for (int i = 0; i < ByteCount(in_kind); ++i) {
+        hash = (hash ^ static_cast<uint8_t>(in_bytes[i])) * 1099511628211ull;
+    }
+    hash ^= hash >> 33;
+    hash *= 0xff51afd7ed558ccdull;
+    hash ^= hash >> 33;
+    return hash;
+}
+
+std::string Plural(int in_count, const char* in_one, const char* in_many) {
+    return std::to_string(in_count) + ' ' + (in_count == 1 ? in_one : in_many);
+}
+
+}  // namespace
+
+std::string FoldCase(const std::string& in_text) {
+    std::string out = in_text;
+    for (char& c : out) {
+        const auto byte = static_cast<unsigned char>(c);
+        // Names are one byte a character in Latin-1: A-Z and the accented capitals
+        // (but not the multiplication sign) have their small letter 20H above.
+        if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7)) {
+            c = static_cast<char>(byte + 0x20);
+        }
+    }
+    return out;
+}
+
+bool IsPlaceholderName(const std::string& in_name) {
+    return in_name == kEmptyName || in_name == kPatchPlaceholder || in_name == kTonePlaceholder;
+}
+
+CLibraryIndex CLibraryIndex::Build(const std::string& in_folder,
+                                   const std::atomic<bool>* in_cancel) {
+    CLibraryIndex index;
+    const fs::path root = fs::u8path(in_folder);
+    std::error_code error;
+    // Sorted, so that the index does not depend on the order the system lists files in.
+    std::set<fs::path> files;
+    fs::recursive_directory_iterator walk(root, fs::directory_options::skip_permission_denied,
+                                          error);
+    if (error || !fs::is_directory(root, error)) {
+        index.m_Notes.push_back(in_folder + ": " + (error ? error.message() : "not a folder"));
+        index.m_FolderRead = false;
+        return index;
+    }
+    for (const fs::recursive_directory_iterator end; walk != end; walk.increment(error)) {
+        if (error) {
+            // A folder that went away or turned unreadable during the walk ends it.
+            index.m_Notes.push_back(in_folder + ": " + error.message());
+            break;
+        }
+        std::error_code typeError;
+        if (walk->is_directory(typeError)) {
+            index.m_Folders.push_back(walk->path().u8string());
+        } else if (walk->is_regular_file(typeError) && IsBankFileName(walk->path())) {
+            files.insert(walk->path());
+        }
+    }
+    CNullBankView view;
+    // Room for every entry at once: growing a million entries step by step costs more
+    // than reading the files.
+    const size_t most = files.size() * 2 * BANK_SIZE;
+    index.m_Files.reserve(files.size());
+    index.m_Entries.reserve(most);
+    index.m_FoldedStarts.reserve(most + 1);
+    index.m_Names.reserve(most * 16);
+    index.m_FoldedNames.reserve(most * 17);
+    index.m_Hashes.reserve(most);
+    index.m_Bytes.reserve(files.size() * BANK_SIZE * (PATCH_PARAM_COUNT + TONE_PARAM_COUNT));
+    // One bank and one buffer serve every file: a whole load sets every name and byte.
+    CSysExData bank(&view);
+    std::string buffer;
+    for (const fs::path& path : files) {
+        if (in_cancel && in_cancel->load(std::memory_order_relaxed)) {
+            break;
+        }
+        std::error_code timeError;
+        const fs::file_time_type modified = fs::last_write_time(path, timeError);
+        std::string why;
+        if (timeError) {
+            index.m_Notes.push_back(path.u8string() + ": " + timeError.message() + ", skipped");
+        } else if (!ReadBankFile(path, buffer, bank, why)) {
+            index.m_Notes.push_back(path.u8string() + ": " + why + ", skipped");
+        } else {
+            index.AddBank(path.u8string(), modified.time_since_epoch().count(), bank);
+        }
+    }
+    return index;
+}
+
+bool CLibraryIndex::Outranks(uint32_t in_candidate, uint32_t in_current) const {
+    const LibraryEntry& candidateEntry = m_Entries[in_candidate];
+    const LibraryEntry& currentEntry = m_Entries[in_current];
+    const LibraryFile& candidate = m_Files[static_cast<size_t>(candidateEntry.file)];
+    const LibraryFile& current = m_Files[static_cast<size_t>(currentEntry.file)];
+    if (candidate.modified != current.modified) {
+        return candidate.modified > current.modified;
+    }
+    if (candidate.path != current.path) {
+        return candidate.path < current.path;
+    }
+    return candidateEntry.index < currentEntry.index;
+}
+
+bool CLibraryIndex::SameBytes(uint32_t in_id, EntryKind in_kind, const int8_t* in_bytes) const {
+    return m_Entries[in_id].kind == in_kind &&
+           std::equal(in_bytes, in_bytes + ByteCount(in_kind),
+                      m_Bytes.begin() + m_Entries[in_id].byteStart);
+}
+
+void CLibraryIndex::AddBank(const std::string& in_path, int64_t in_modified,
+                            const CSysExData& in_bank) {
+    const int file = static_cast<int>(m_Files.size());
+    m_Files.push_back({in_path, in_modified});
+    const auto add = [&](EntryKind in_kind, int in_index, const std::string& in_name,
+                         const int8_t* in_bytes) {
+        if (in_name.empty() || IsPlaceholderName(in_name)) {
+            return;
+        }
+        LibraryEntry entry;
+        entry.kind = in_kind;
+        entry.index = in_index;
+        entry.file = file;
+        entry.nameStart = static_cast<uint32_t>(m_Names.size());
+        entry.nameSize = static_cast<uint32_t>(in_name.size());
+        entry.byteStart = static_cast<uint32_t>(m_Bytes.size());
+        m_Entries.push_back(entry);
+        m_Names += in_name;
+        m_FoldedNames += FoldCase(in_name);
+        m_FoldedNames += '\0';
+        m_FoldedStarts.push_back(static_cast<uint32_t>(m_FoldedNames.size()));
+        m_Bytes.insert(m_Bytes.end(), in_bytes, in_bytes + ByteCount(in_kind));
+        m_Hashes.push_back(HashOf(in_kind, in_bytes));
+    };
+    for (int i = 0; i < BANK_SIZE; ++i) {
+        const CPatchData& patch = *in_bank.GetPatch(i);
+        add(EntryKind::Patch, i, patch.GetName(), patch.GetData());
+    }
+    for (int i = 0; i < BANK_SIZE; ++i) {
+        const CToneData& tone = *in_bank.GetTone(i);
+        add(EntryKind::Tone, i, tone.GetName(), tone.GetData());
+    }
+}
+
+std::vector<const LibraryEntry*> CLibraryIndex::FindAll(
+    const std::vector<std::pair<EntryKind, const int8_t*>>& in_wanted) const {
+    // One pass over the hashes of the whole library answers a whole bank in a few
+    // milliseconds; sorting or tabling a million hashes would cost every reading more.
+    std::vector<std::pair<uint64_t, size_t>> hashes;
+    std::bitset<4096> maybe;
+    for (size_t i = 0; i < in_wanted.size(); ++i) {
+        const uint64_t hash = HashOf(in_wanted[i].first, in_wanted[i].second);
+        hashes.emplace_back(hash, i);
+        maybe.set(hash & 4095);
+    }
+    std::sort(hashes.begin(), hashes.end());
+    std::vector<const LibraryEntry*> found(in_wanted.size(), nullptr);
+    std::vector<uint32_t> foundIds(in_wanted.size(), 0);
+    for (uint32_t id = 0; id < m_Hashes.size(); ++id) {
+        const uint64_t hash = m_Hashes[id];
+        if (!maybe.test(hash & 4095)) {
+            continue;
+        }
+        auto at = std::lower_bound(hashes.begin(), hashes.end(), std::make_pair(hash, size_t(0)));
+        for (; at != hashes.end() && at->first == hash; ++at) {
+            const size_t w = at->second;
+            if (SameBytes(id, in_wanted[w].first, in_wanted[w].second) &&
+                (!found[w] || Outranks(id, foundIds[w]))) {
+                found[w] = &m_Entries[id];
+                foundIds[w] = id;
+            }
+        }
+    }
+    return found;
+}
+
+const LibraryEntry* CLibraryIndex::Find(EntryKind in_kind, const int8_t* in_bytes) const {
+    return FindAll({{in_kind, in_bytes}}).front();
+}
+
+LibraryNaming NamesFromLibrary(const CSysExData& in_bank, const CLibraryIndex& in_library) {
+    std::vector<std::pair<EntryKind, const int8_t*>> wanted;
+    std::vector<int> indexes;
+    for (int i = 0; i < BANK_SIZE; ++i) {
+        if (IsPlaceholderName(in_bank.GetPatch(i)->GetName())) {
+            wanted.emplace_back(EntryKind::Patch, in_bank.GetPatch(i)->GetData());
+            indexes.push_back(i);
+        }
+    }
+    for (int i = 0; i < BANK_SIZE; ++i) {
+        if (IsPlaceholderName(in_bank.GetTone(i)->GetName())) {
+            wanted.emplace_back(EntryKind::Tone, in_bank.GetTone(i)->GetData());
+            indexes.push_back(i);
+        }
+    }
+    const std::vector<const LibraryEntry*> found = in_library.FindAll(wanted);
+    LibraryNaming naming;
+    std::set<int> files;
+    for (size_t w = 0; w < wanted.size(); ++w) {
+        if (const LibraryEntry* entry = found[w]) {
+            const EntryKind kind = wanted[w].first;
+            naming.names.push_back({kind, indexes[w], in_library.Name(*entry)});
+            ++(kind == EntryKind::Patch ? naming.patches : naming.tones);
+            files.insert(entry->file);
+        }
+    }
+    naming.files = static_cast<int>(files.size());
+    return naming;
+}
+
+std::string NamingSummary(const LibraryNaming& in_naming) {
+    if (in_naming.names.empty()) {
+        return "No unnamed entry of this bank matches a named entry of your library";
+    }
+    return "Named " + Plural(in_naming.patches, "patch", "patches") + " and " +
+           Plural(in_naming.tones, "tone", "tones") + " from your library (" +
+           Plural(in_naming.files, "file", "files") + ")";
+}

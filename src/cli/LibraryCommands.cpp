@@ -1,0 +1,105 @@
+// quorlin-cli diff and name: two banks compared entry by entry, and the names of a
+// folder of named banks given back to the unnamed entries of a bank.
+#include "cli/LibraryCommands.h"
+
+#include <cstdio>
+
+#include "bank/BankCompare.h"
+#include "bank/BankFiles.h"
+#include "bank/LibraryIndex.h"
+#include "bank/SysExData.h"
+#include "cli/CliExit.h"
+#include "cli/CliSupport.h"
+
+int ReportComparison(const BankComparison& in_comparison, bool in_bytesOnly) {
+    std::string out;
+    for (const EntryDifference& each : in_comparison.entries) {
+        if (!in_bytesOnly || !each.IsRenamed()) {
+            out += DifferenceLine(each) + '\n';
+        }
+    }
+    if (int code = Print(out); code != kExitOk) {
+        return code;
+    }
+    return in_comparison.SameBytes() ? kExitOk : kExitDiffer;
+}
+
+int RunDiffCommand(const std::vector<std::string>& in_args) {
+    if (in_args.size() != 2) {
+        return UsageError("diff takes two file names");
+    }
+    CNullBankView view;
+    CSysExData first(&view);
+    CSysExData second(&view);
+    if (int code = ReadInput(in_args[0], first)) {
+        return code;
+    }
+    if (int code = ReadInput(in_args[1], second)) {
+        return code;
+    }
+    return ReportComparison(CompareBanks(first, second), false);
+}
+
+int RunNameCommand(const std::vector<std::string>& in_args) {
+    std::string file;
+    std::string library;
+    std::string output;
+    for (size_t i = 0; i < in_args.size(); ++i) {
+        const std::string& arg = in_args[i];
+        const bool hasValue = i + 1 < in_args.size() && !in_args[i + 1].empty();
+        if (arg == "--library" || arg == "-o") {
+            if (!hasValue) {
+                return UsageError(arg == "-o" ? "-o needs the name of the bank file to write"
+                                              : "--library needs a folder");
+            }
+            (arg == "-o" ? output : library) = in_args[++i];
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError("unknown option " + arg + " for name");
+        } else if (file.empty()) {
+            file = arg;
+        } else {
+            return UsageError("unexpected argument " + arg + " for name");
+        }
+    }
+    if (file.empty() || library.empty()) {
+        return UsageError("name needs a bank file and --library DIR");
+    }
+    const std::string target = output.empty() ? file : output;
+    // The names live only in a bank file: a recorded dump would lose them.
+    if (!EndsWith(target, ".m80")) {
+        return UsageError(target + ": names are kept only in a bank file ending in .m80");
+    }
+    CNullBankView view;
+    CSysExData bank(&view);
+    if (int code = ReadInput(file, bank)) {
+        return code;
+    }
+    const CLibraryIndex index = CLibraryIndex::Build(library);
+    if (!index.FolderRead()) {
+        return Fail(kExitInput, index.Notes().front());
+    }
+    for (const std::string& note : index.Notes()) {
+        std::fprintf(stderr, "quorlin-cli: note: %s\n", note.c_str());
+    }
+    const LibraryNaming naming = NamesFromLibrary(bank, index);
+    std::string out;
+    for (const LibraryName& each : naming.names) {
+        CPatchData* patch = each.kind == EntryKind::Patch ? bank.GetPatch(each.index) : nullptr;
+        if (patch) {
+            patch->SetName(each.name);
+        } else {
+            bank.GetTone(each.index)->SetName(each.name);
+        }
+        out += std::string(EntryKindText(each.kind)) + '\t' + EntryNumber(each.index) + '\t' +
+               EscapedEntryName(each.name) + '\n';
+    }
+    if (int code = Print(out); code != kExitOk) {
+        return code;
+    }
+    std::fprintf(stderr, "quorlin-cli: %s\n", NamingSummary(naming).c_str());
+    // A bank named in place is written only when a name changed.
+    if (!output.empty() || !naming.names.empty()) {
+        return WriteOutput(target, BankFileBytes(bank));
+    }
+    return kExitOk;
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+class QLineEdit;
+class QPushButton;
+
+// "Library Settings": the folder whose bank files (and those of its subfolders) make
+// up the library. OK makes the folder when it does not exist yet.
+class CDialogLibrary : public QDialog {
+    Q_OBJECT
+
+  public:
+    CDialogLibrary(const QString& in_folder, QWidget* in_parent = nullptr);
+
+    // The accepted folder, once OK closed the dialog.
+    QString GetFolder() const { return m_Folder; }
+
+    QLineEdit* m_FolderEdit = nullptr;
+    QPushButton* m_BrowseButton = nullptr;
+    QPushButton* m_OkButton = nullptr;
+    QPushButton* m_CancelButton = nullptr;
+
+  private:
+    void OnBrowse();
+    void OnOK();
+
+    QString m_Folder;
+};

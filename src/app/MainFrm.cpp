@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <set>
 
 #include "app/ChildFrm.h"
@@ -220,7 +221,7 @@ void CMainFrame::CreateActions() {
     on(ID_WINDOW_NEW, [this]() { OnWindowNew(); });
     MakeAction(ID_WINDOW_CASCADE, QStringLiteral("&Cascade"),
                QStringLiteral("Arrange windows so they overlap"));
-    on(ID_WINDOW_CASCADE, [this]() { m_ptrMdiArea->cascadeSubWindows(); });
+    on(ID_WINDOW_CASCADE, [this]() { OnCascade(); });
     MakeAction(ID_WINDOW_TILE_HORZ, QStringLiteral("&Tile"),
                QStringLiteral("Arrange windows as non-overlapping tiles"));
     on(ID_WINDOW_TILE_HORZ, [this]() { m_ptrMdiArea->tileSubWindows(); });
@@ -509,6 +510,7 @@ void CMainFrame::UndoRedo(bool in_undo) {
 }
 
 CChildFrame* CMainFrame::AddBankWindow(CQuorlinDoc& in_doc) {
+    const std::vector<CChildFrame*> before = ChildFrames();
     auto* frame = new CChildFrame(in_doc);
     m_ptrMdiArea->addSubWindow(frame);
     ++m_OpenWindows;
@@ -524,6 +526,11 @@ CChildFrame* CMainFrame::AddBankWindow(CQuorlinDoc& in_doc) {
     connect(frame, &QMdiSubWindow::windowStateChanged, this, [this]() { UpdateFrameTitle(); });
     frame->show();
     frame->GetView()->OnInitialUpdate();
+    // Below and right of the window made before, not on top of it; back to the top left
+    // when that would leave the area.
+    if (!before.empty() && !frame->isMaximized()) {
+        frame->move(NextCascadePosition(before.back()->pos(), frame->size()));
+    }
     m_ptrMdiArea->setActiveSubWindow(frame);
     frame->GetView()->setFocus();
     // Every window of the document shows its number now.
@@ -542,7 +549,15 @@ CChildFrame* CMainFrame::ActiveChildFrame() const {
     if (!m_ptrMdiArea) {
         return nullptr;
     }
-    return qobject_cast<CChildFrame*>(m_ptrMdiArea->currentSubWindow());
+    if (auto* frame = qobject_cast<CChildFrame*>(m_ptrMdiArea->currentSubWindow())) {
+        return frame;
+    }
+    const std::vector<CChildFrame*> frames = ChildFrames();
+    if (m_ptrLastActiveFrame &&
+        std::find(frames.begin(), frames.end(), m_ptrLastActiveFrame.data()) != frames.end()) {
+        return m_ptrLastActiveFrame.data();
+    }
+    return nullptr;
 }
 
 CQuorlinView* CMainFrame::ActiveView() const {
@@ -566,6 +581,7 @@ std::vector<CChildFrame*> CMainFrame::ChildFrames() const {
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow* in_window) {
     if (auto* frame = qobject_cast<CChildFrame*>(in_window)) {
         QUORLIN_TRACE("\nNew view active");
+        m_ptrLastActiveFrame = frame;
         m_App.SetActiveBankView(frame->GetView());
     }
     UpdateMenus();
@@ -596,6 +612,49 @@ void CMainFrame::UpdateFrameTitle() {
 void CMainFrame::OnWindowNew() {
     if (CQuorlinView* view = ActiveView()) {
         AddBankWindow(*DocumentOf(view));
+    }
+}
+
+QPoint CMainFrame::NextCascadePosition(const QPoint& in_previous, const QSize& in_size) const {
+    const int step = std::max(20, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4);
+    const QPoint next = in_previous + QPoint(step, step);
+    const QSize area = m_ptrMdiArea->viewport()->size();
+    if (next.x() + in_size.width() / 2 > area.width() ||
+        next.y() + in_size.height() / 2 > area.height()) {
+        return QPoint(0, 0);
+    }
+    return next;
+}
+
+void CMainFrame::OnCascade() {
+    // Qt's own cascade shrinks every window to fit the area, cutting the bank's rows and
+    // names; here each keeps at least the size it opened with. The active window goes
+    // last, on top.
+    std::vector<CChildFrame*> frames;
+    CChildFrame* active = ActiveChildFrame();
+    for (CChildFrame* frame : ChildFrames()) {
+        if (!frame->isMinimized() && frame != active) {
+            frames.push_back(frame);
+        }
+    }
+    if (active && !active->isMinimized()) {
+        frames.push_back(active);
+    }
+    const QSize least(310, 550);
+    bool first = true;
+    QPoint position(0, 0);
+    for (CChildFrame* frame : frames) {
+        if (frame->isMaximized()) {
+            frame->showNormal();
+        }
+        const QSize size = frame->size().expandedTo(least);
+        position = first ? QPoint(0, 0) : NextCascadePosition(position, size);
+        first = false;
+        frame->setGeometry(QRect(position, size));
+        frame->raise();
+    }
+    if (active) {
+        m_ptrMdiArea->setActiveSubWindow(active);
     }
 }
 

@@ -11,6 +11,8 @@ packages=(
   librtmidi-dev libjack-jackd2-dev jackd2
   xvfb xauth imagemagick x11-utils
   fonts-dejavu-core
+  # The Debian package and the checks of what it holds.
+  dpkg-dev file appstream desktop-file-utils shared-mime-info man-db
 )
 
 missing=()

@@ -618,6 +618,11 @@ void CMainFrame::OnWindowNew() {
 QPoint CMainFrame::NextCascadePosition(const QPoint& in_previous, const QSize& in_size) const {
     const int step = std::max(20, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4);
     const QPoint next = in_previous + QPoint(step, step);
+    // Before the frame is first shown (the banks named on the command line) the area
+    // has no size of its own yet.
+    if (!m_ptrMdiArea->isVisible()) {
+        return next;
+    }
     const QSize area = m_ptrMdiArea->viewport()->size();
     if (next.x() + in_size.width() / 2 > area.width() ||
         next.y() + in_size.height() / 2 > area.height()) {

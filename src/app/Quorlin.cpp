@@ -419,10 +419,10 @@ void CQuorlinApp::OnCheckVersion() {
 }
 
 QString CQuorlinApp::FileDialogFolder() const {
-    if (m_ptrActiveView && m_ptrActiveView->GetDocument()) {
-        const QString path = m_ptrActiveView->GetDocument()->GetPathName();
-        if (!path.isEmpty()) {
-            return QFileInfo(path).absolutePath();
+    if (const CQuorlinDoc* doc =
+            m_ptrActiveView ? FindDocument(m_ptrActiveView->GetSysExData()) : nullptr) {
+        if (!doc->GetPathName().isEmpty()) {
+            return QFileInfo(doc->GetPathName()).absolutePath();
         }
     }
     if (!m_LastFolder.isEmpty()) {

@@ -514,8 +514,11 @@ CChildFrame* CMainFrame::AddBankWindow(CQuorlinDoc& in_doc) {
     auto* frame = new CChildFrame(in_doc);
     m_ptrMdiArea->addSubWindow(frame);
     ++m_OpenWindows;
-    connect(frame, &QObject::destroyed, this, [this]() {
+    connect(frame, &QObject::destroyed, this, [this, frame]() {
         --m_OpenWindows;
+        if (m_ptrLastActiveFrame == frame) {
+            m_ptrLastActiveFrame = nullptr;
+        }
         if (m_Destroying) {
             return;
         }
@@ -554,8 +557,8 @@ CChildFrame* CMainFrame::ActiveChildFrame() const {
     }
     const std::vector<CChildFrame*> frames = ChildFrames();
     if (m_ptrLastActiveFrame &&
-        std::find(frames.begin(), frames.end(), m_ptrLastActiveFrame.data()) != frames.end()) {
-        return m_ptrLastActiveFrame.data();
+        std::find(frames.begin(), frames.end(), m_ptrLastActiveFrame) != frames.end()) {
+        return m_ptrLastActiveFrame;
     }
     return nullptr;
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <map>
 #include <vector>
 
@@ -89,7 +88,9 @@ class CMainFrame : public QMainWindow {
     std::vector<QMenu*> m_Menus129;
     // The bank window activated last: the active bank even while the area names none,
     // as when another program's window is the desktop's active one.
-    QPointer<CChildFrame> m_ptrLastActiveFrame;
+    // Cleared when that window goes; a QPointer could not be, as the area may activate a
+    // window that is already being destroyed.
+    CChildFrame* m_ptrLastActiveFrame = nullptr;
     int m_CurrentMenu = 0;
     int m_OpenWindows = 0;
     bool m_Destroying = false;

@@ -13,6 +13,8 @@ packages=(
   fonts-dejavu-core
   # libFuzzer: clang and its fuzzer runtime
   clang libclang-rt-dev
+  # The Debian package and the checks of what it holds.
+  dpkg-dev file appstream desktop-file-utils shared-mime-info man-db
 )
 
 missing=()

@@ -10,9 +10,11 @@ cmake -S . -B build >/dev/null
 targets=(quorlin-cli)
 # Ask for the list of targets first: grep -q leaving a pipe early would fail it.
 target_list="$(cmake --build build --target help)"
-if grep -q '^\.\.\. quorlin$' <<<"$target_list"; then
-  targets+=(quorlin)
-fi
+for target in quorlin mks80-sim; do
+  if grep -q "^\.\.\. $target\$" <<<"$target_list"; then
+    targets+=("$target")
+  fi
+done
 cmake --build build --parallel "$(nproc)" --target "${targets[@]}"
 
 if [ -x build/src/app/quorlin ]; then

@@ -20,6 +20,9 @@ echo "== normal build"
 bash scripts/build.sh build -DQUORLIN_TESTS=ON -DQUORLIN_SANITIZE=OFF
 (cd build && ctest --output-on-failure --timeout 300)
 
+echo "== Debian package"
+bash tests/package/check_deb.sh build
+
 echo "== sanitizer build (AddressSanitizer, UndefinedBehaviorSanitizer)"
 bash scripts/build.sh build-sanitize -DQUORLIN_TESTS=ON -DQUORLIN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 (cd build-sanitize && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \

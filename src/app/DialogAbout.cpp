@@ -42,7 +42,7 @@ CDialogAbout::CDialogAbout(QWidget* in_parent) : QDialog(in_parent) {
                                   "Midi, Select MIDI Port to try everything out."),
                    this);
 
-    m_WebLinkButton = new QPushButton(QString::fromLatin1(webpages::kHomePage), this);
+    m_WebLinkButton = new QPushButton(QString::fromLatin1(webpages::kGuideTitle), this);
     m_WebLinkButton->setObjectName(QStringLiteral("1009"));
     m_WebLinkButton->setAutoDefault(false);
     connect(m_WebLinkButton, &QPushButton::clicked, this, [this]() { OnWebLink(); });
@@ -62,6 +62,6 @@ CDialogAbout::CDialogAbout(QWidget* in_parent) : QDialog(in_parent) {
 void CDialogAbout::OnWebLink() {
     CQuorlinApp* app = QuorlinApp();
     if (app && app->GetShell()) {
-        app->GetShell()->OpenUrl(webpages::kHomePage);
+        webpages::Open(*app->GetShell(), webpages::HomePageUrl());
     }
 }

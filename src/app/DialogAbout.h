@@ -4,7 +4,7 @@
 
 class QPushButton;
 
-// "About Quorlin": the version, a note for the user and a button to the home page.
+// "About Quorlin": the version, a note for the user and a button to the user guide.
 class CDialogAbout : public QDialog {
     Q_OBJECT
 

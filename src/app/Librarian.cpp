@@ -219,10 +219,10 @@ void CLibrarian::OnCompareWith() {
         ShowComparison(*doc, other->GetTitle(), *other->GetSysExData(), false);
         return;
     }
-    const QString path = m_App.GetAsker().OpenFileName(
+    const QString path = m_App.AskOpenFileName(
         QStringLiteral("Compare With"),
-        {QStringLiteral("MKS80 (*.m80)"), QStringLiteral("Sysex Data (*.syx)"),
-         QStringLiteral("All Files (*)")});
+        {QStringLiteral("MKS80 (*.m80)"), QStringLiteral("System exclusive (*.syx)"),
+         QStringLiteral("MIDI file (*.mid *.midi)"), QStringLiteral("All Files (*)")});
     if (!path.isEmpty()) {
         CompareWithFile(*doc, path);
     }

@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <set>
 
 #include "app/ChildFrm.h"
@@ -228,7 +229,7 @@ void CMainFrame::CreateActions() {
     on(ID_WINDOW_NEW, [this]() { OnWindowNew(); });
     MakeAction(ID_WINDOW_CASCADE, QStringLiteral("&Cascade"),
                QStringLiteral("Arrange windows so they overlap"));
-    on(ID_WINDOW_CASCADE, [this]() { m_ptrMdiArea->cascadeSubWindows(); });
+    on(ID_WINDOW_CASCADE, [this]() { OnCascade(); });
     MakeAction(ID_WINDOW_TILE_HORZ, QStringLiteral("&Tile"),
                QStringLiteral("Arrange windows as non-overlapping tiles"));
     on(ID_WINDOW_TILE_HORZ, [this]() { m_ptrMdiArea->tileSubWindows(); });
@@ -526,11 +527,15 @@ void CMainFrame::UndoRedo(bool in_undo) {
 }
 
 CChildFrame* CMainFrame::AddBankWindow(CQuorlinDoc& in_doc) {
+    const std::vector<CChildFrame*> before = ChildFrames();
     auto* frame = new CChildFrame(in_doc);
     m_ptrMdiArea->addSubWindow(frame);
     ++m_OpenWindows;
-    connect(frame, &QObject::destroyed, this, [this]() {
+    connect(frame, &QObject::destroyed, this, [this, frame]() {
         --m_OpenWindows;
+        if (m_ptrLastActiveFrame == frame) {
+            m_ptrLastActiveFrame = nullptr;
+        }
         if (m_Destroying) {
             return;
         }
@@ -541,6 +546,11 @@ CChildFrame* CMainFrame::AddBankWindow(CQuorlinDoc& in_doc) {
     connect(frame, &QMdiSubWindow::windowStateChanged, this, [this]() { UpdateFrameTitle(); });
     frame->show();
     frame->GetView()->OnInitialUpdate();
+    // Below and right of the window made before, not on top of it; back to the top left
+    // when that would leave the area.
+    if (!before.empty() && !frame->isMaximized()) {
+        frame->move(NextCascadePosition(before.back()->pos(), frame->size()));
+    }
     m_ptrMdiArea->setActiveSubWindow(frame);
     frame->GetView()->setFocus();
     // Every window of the document shows its number now.
@@ -559,7 +569,15 @@ CChildFrame* CMainFrame::ActiveChildFrame() const {
     if (!m_ptrMdiArea) {
         return nullptr;
     }
-    return qobject_cast<CChildFrame*>(m_ptrMdiArea->currentSubWindow());
+    if (auto* frame = qobject_cast<CChildFrame*>(m_ptrMdiArea->currentSubWindow())) {
+        return frame;
+    }
+    const std::vector<CChildFrame*> frames = ChildFrames();
+    if (m_ptrLastActiveFrame &&
+        std::find(frames.begin(), frames.end(), m_ptrLastActiveFrame) != frames.end()) {
+        return m_ptrLastActiveFrame;
+    }
+    return nullptr;
 }
 
 CQuorlinView* CMainFrame::ActiveView() const {
@@ -583,6 +601,7 @@ std::vector<CChildFrame*> CMainFrame::ChildFrames() const {
 void CMainFrame::OnSubWindowActivated(QMdiSubWindow* in_window) {
     if (auto* frame = qobject_cast<CChildFrame*>(in_window)) {
         QUORLIN_TRACE("\nNew view active");
+        m_ptrLastActiveFrame = frame;
         m_App.SetActiveBankView(frame->GetView());
     }
     UpdateMenus();
@@ -613,6 +632,54 @@ void CMainFrame::UpdateFrameTitle() {
 void CMainFrame::OnWindowNew() {
     if (CQuorlinView* view = ActiveView()) {
         AddBankWindow(*DocumentOf(view));
+    }
+}
+
+QPoint CMainFrame::NextCascadePosition(const QPoint& in_previous, const QSize& in_size) const {
+    const int step = std::max(20, style()->pixelMetric(QStyle::PM_TitleBarHeight) + 4);
+    const QPoint next = in_previous + QPoint(step, step);
+    // Before the frame is first shown (the banks named on the command line) the area
+    // has no size of its own yet.
+    if (!m_ptrMdiArea->isVisible()) {
+        return next;
+    }
+    const QSize area = m_ptrMdiArea->viewport()->size();
+    if (next.x() + in_size.width() / 2 > area.width() ||
+        next.y() + in_size.height() / 2 > area.height()) {
+        return QPoint(0, 0);
+    }
+    return next;
+}
+
+void CMainFrame::OnCascade() {
+    // Qt's own cascade shrinks every window to fit the area, cutting the bank's rows and
+    // names; here each keeps at least the size it opened with. The active window goes
+    // last, on top.
+    std::vector<CChildFrame*> frames;
+    CChildFrame* active = ActiveChildFrame();
+    for (CChildFrame* frame : ChildFrames()) {
+        if (!frame->isMinimized() && frame != active) {
+            frames.push_back(frame);
+        }
+    }
+    if (active && !active->isMinimized()) {
+        frames.push_back(active);
+    }
+    const QSize least(310, 550);
+    bool first = true;
+    QPoint position(0, 0);
+    for (CChildFrame* frame : frames) {
+        if (frame->isMaximized()) {
+            frame->showNormal();
+        }
+        const QSize size = frame->size().expandedTo(least);
+        position = first ? QPoint(0, 0) : NextCascadePosition(position, size);
+        first = false;
+        frame->setGeometry(QRect(position, size));
+        frame->raise();
+    }
+    if (active) {
+        m_ptrMdiArea->setActiveSubWindow(active);
     }
 }
 

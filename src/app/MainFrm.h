@@ -38,7 +38,7 @@ class CMainFrame : public QMainWindow {
     QLabel* GetMessagePane() const { return m_ptrMessagePane; }
     QMenu* GetMenu(int in_menuId, const QString& in_title) const;
 
-    // A new window on in_doc, at the top left, 310 by 550, made active.
+    // A new window on in_doc, 310 by 550, offset from the window made before it, made active.
     CChildFrame* AddBankWindow(CQuorlinDoc& in_doc);
     CChildFrame* ActiveChildFrame() const;
     CQuorlinView* ActiveView() const;
@@ -54,6 +54,7 @@ class CMainFrame : public QMainWindow {
     // Commands of the frame.
     void OnWindowNew();
     void OnArrangeIcons();
+    void OnCascade();
 
   protected:
     void closeEvent(QCloseEvent* in_event) override;
@@ -71,6 +72,9 @@ class CMainFrame : public QMainWindow {
     void FillWindowMenu();
     void OnSubWindowActivated(QMdiSubWindow* in_window);
     void UpdateFrameTitle();
+    // Where a window of in_size goes below and right of one at in_previous, as in a
+    // cascade; back at the top left once half of it would lie outside the area.
+    QPoint NextCascadePosition(const QPoint& in_previous, const QSize& in_size) const;
     void ViewCommand(void (CQuorlinView::*in_handler)());
 
     CQuorlinApp& m_App;
@@ -84,6 +88,11 @@ class CMainFrame : public QMainWindow {
     QMenu* m_ptrWindowMenu = nullptr;
     std::vector<QMenu*> m_Menus128;
     std::vector<QMenu*> m_Menus129;
+    // The bank window activated last: the active bank even while the area names none,
+    // as when another program's window is the desktop's active one.
+    // Cleared when that window goes; a QPointer could not be, as the area may activate a
+    // window that is already being destroyed.
+    CChildFrame* m_ptrLastActiveFrame = nullptr;
     int m_CurrentMenu = 0;
     int m_OpenWindows = 0;
     bool m_Destroying = false;

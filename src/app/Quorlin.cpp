@@ -1,9 +1,11 @@
 #include "app/Quorlin.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QMdiArea>
+#include <QStandardPaths>
 #include <QWindow>
 #include <algorithm>
 
@@ -253,26 +255,10 @@ void CQuorlinApp::SetMidiSetup(const MidiSetupValues& in_setup) {
     }
 }
 
-QString CQuorlinApp::AskOpenFileName(const QString& in_caption, const QStringList& in_filters) {
-    return GetAsker().OpenFileName(in_caption, in_filters);
-}
-
-QString CQuorlinApp::AskSaveFileName(const QString& in_caption, const QString& in_proposed,
-                                     const QStringList& in_filters) {
-    return GetAsker().SaveFileName(in_caption, in_proposed, in_filters);
-}
-
 void CQuorlinApp::ShowHelpContents() {
-    if (!m_Services.shell) {
-        return;
+    if (m_Services.shell) {
+        webpages::Open(*m_Services.shell, webpages::HelpPageUrl());
     }
-    const QString guide = webpages::HelpPageUrl();
-    if (guide.isEmpty()) {
-        (void)platform::GetPrompter().Message(
-            "The user guide was not found beside the program; it may not have been installed.");
-        return;
-    }
-    m_Services.shell->OpenUrl(guide.toStdString());
 }
 
 void CQuorlinApp::SetMidiChannel(int in_channel) {
@@ -392,7 +378,7 @@ void CQuorlinApp::OnFileNew() {
 }
 
 void CQuorlinApp::OnFileOpen() {
-    const QString path = GetAsker().OpenFileName(
+    const QString path = AskOpenFileName(
         QStringLiteral("Open"), {QStringLiteral("MKS80 (*.m80)"), QStringLiteral("All Files (*)")});
     if (!path.isEmpty()) {
         OpenDocumentFile(path);
@@ -435,8 +421,46 @@ void CQuorlinApp::OnAppAbout() {
 
 void CQuorlinApp::OnCheckVersion() {
     if (m_Services.shell) {
-        m_Services.shell->OpenUrl(webpages::kVersionPage);
+        webpages::Open(*m_Services.shell, webpages::VersionPageUrl());
     }
+}
+
+QString CQuorlinApp::FileDialogFolder() const {
+    if (const CQuorlinDoc* doc =
+            m_ptrActiveView ? FindDocument(m_ptrActiveView->GetSysExData()) : nullptr) {
+        if (!doc->GetPathName().isEmpty()) {
+            return QFileInfo(doc->GetPathName()).absolutePath();
+        }
+    }
+    if (!m_LastFolder.isEmpty()) {
+        return m_LastFolder;
+    }
+    if (!m_RecentFiles.isEmpty()) {
+        return QFileInfo(m_RecentFiles.constFirst()).absolutePath();
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).exists() ? documents : QDir::homePath();
+}
+
+QString CQuorlinApp::AskOpenFileName(const QString& in_caption, const QStringList& in_filters) {
+    const QString path = GetAsker().OpenFileName(in_caption, in_filters, FileDialogFolder());
+    if (!path.isEmpty()) {
+        m_LastFolder = QFileInfo(path).absolutePath();
+    }
+    return path;
+}
+
+QString CQuorlinApp::AskSaveFileName(const QString& in_caption, const QString& in_proposed,
+                                     const QStringList& in_filters) {
+    // A bank saved before is offered under its own path.
+    const QString proposed = QFileInfo(in_proposed).isAbsolute()
+                                 ? in_proposed
+                                 : QDir(FileDialogFolder()).filePath(in_proposed);
+    const QString path = GetAsker().SaveFileName(in_caption, proposed, in_filters);
+    if (!path.isEmpty()) {
+        m_LastFolder = QFileInfo(path).absolutePath();
+    }
+    return path;
 }
 
 QStringList CQuorlinApp::GetRecentFileList() const {

@@ -108,6 +108,12 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     QStringList GetRecentFileList() const;
     void AddToRecentFileList(const QString& in_path);
     UserAsker& GetAsker() { return *m_Services.asker; }
+    // The file dialogs (AskOpenFileName and AskSaveFileName above) start in
+    // FileDialogFolder(); the chosen file's folder becomes the one used last. Empty when
+    // the user cancelled. in_proposed: a file name, or the full path of a bank saved before.
+    // The folder of the active bank's file, else the folder used last (at start-up that
+    // of the most recent file), else the user's documents folder.
+    QString FileDialogFolder() const;
     void RegisterDocument(CQuorlinDoc* in_doc);
     void UnregisterDocument(CQuorlinDoc* in_doc);
     // The document whose bank in_bank is, or nullptr.
@@ -141,6 +147,7 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     QPointer<CQuorlinDoc> m_ptrReceivingDoc;
     void EndReceive();
     QStringList m_RecentFiles;
+    QString m_LastFolder;
     // Whether start-up got as far as reading the settings; only then are they saved.
     bool m_OptionsRead = false;
     int m_UntitledCount = 0;

@@ -186,7 +186,7 @@ bool CQuorlinDoc::DoSave(bool in_saveAs) {
         if (!proposed.endsWith(QStringLiteral(".m80"), Qt::CaseInsensitive)) {
             proposed += QStringLiteral(".m80");
         }
-        path = m_App.GetAsker().SaveFileName(QStringLiteral("Save As"), proposed, BankFilters());
+        path = m_App.AskSaveFileName(QStringLiteral("Save As"), proposed, BankFilters());
         if (path.isEmpty()) {
             return false;
         }

@@ -20,8 +20,9 @@ SaveChoice QtUserAsker::AskSaveChanges(const QString& in_title) {
     }
 }
 
-QString QtUserAsker::OpenFileName(const QString& in_caption, const QStringList& in_filters) {
-    return QFileDialog::getOpenFileName(QApplication::activeWindow(), in_caption, QString(),
+QString QtUserAsker::OpenFileName(const QString& in_caption, const QStringList& in_filters,
+                                  const QString& in_folder) {
+    return QFileDialog::getOpenFileName(QApplication::activeWindow(), in_caption, in_folder,
                                         in_filters.join(QStringLiteral(";;")));
 }
 

@@ -2,14 +2,26 @@
 
 #include <QString>
 
-// The program's web pages. The project has no web site yet, so the addresses lie
-// under a domain that can name no real site; change them here, and only here.
-namespace webpages {
-inline constexpr const char* kHomePage = "https://quorlin.invalid/";
-inline constexpr const char* kVersionPage = "https://quorlin.invalid/version";
+namespace platform {
+class Shell;
+}
 
-// The user guide that ships with the program, as a file URL: installed beside the
-// program, or in the source tree when run from the build folder. Empty when neither
-// is there.
+// The pages the Help commands and the About box open. The project has no web site,
+// so every page ships with the program: the user guide (also the home page) and a
+// page that states this version and points to the README.
+namespace webpages {
+// The title of the user guide, the caption of the About box's button.
+inline constexpr const char* kGuideTitle = "Quorlin user guide";
+
+// The pages as file URLs: installed beside the program, or in the build folder when
+// run from there. Empty when the page is in neither place.
 QString HelpPageUrl();
+QString VersionPageUrl();
+inline QString HomePageUrl() {
+    return HelpPageUrl();
+}
+
+// Opens in_url (one of the above) in the browser. A missing page or a browser that
+// cannot be started is said in a message box.
+void Open(platform::Shell& in_shell, const QString& in_url);
 }  // namespace webpages

@@ -21,10 +21,10 @@ constexpr unsigned kMaxListedDevices = 1000;
 constexpr int kChannelCount = 16;
 
 QComboBox* NewListCombo(QWidget* in_parent) {
+    // Not editable: only a listed entry can be chosen, so what the box shows is
+    // always what OK stores (typing picks the entry that starts with the keys).
     auto* combo = new QComboBox(in_parent);
-    // The edit field can be typed in, but only the selected entry ever counts.
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setEditable(false);
     return combo;
 }
 

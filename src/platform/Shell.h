@@ -4,11 +4,12 @@
 
 namespace platform {
 
-// Opens a web page in the user's browser. Failures are not reported.
+// Opens a page in the user's browser.
 class Shell {
   public:
     virtual ~Shell() = default;
-    virtual void OpenUrl(const std::string& url) = 0;
+    // False when no browser could be started for it.
+    [[nodiscard]] virtual bool OpenUrl(const std::string& url) = 0;
 };
 
 }  // namespace platform

@@ -107,7 +107,7 @@ void CRowView::RefreshRow(int in_row) {
 void CRowView::OnInitialUpdate() {
     m_LastRowCount = GetNumRows();
     m_LastSelectedRow = GetSelectedRow();
-    // The bank window sits at the top left of the frame's client area, 310 by 550.
+    // The bank window opens 310 by 550; the main frame places it.
     QWidget* frame = parentWidget();
     while (frame && !qobject_cast<QMdiSubWindow*>(frame)) {
         frame = frame->parentWidget();

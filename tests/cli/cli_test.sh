@@ -1,21 +1,27 @@
-#!/ usr / bin / env bash
-#The command - line tool's output formats and exit codes, as scripts rely on them.
-set - u cli = "$1" data = "$2" work = "$(mktemp -d)" trap 'rm -rf "$work"' EXIT passed = 0 failed =
-    0
+#!/usr/bin/env bash
+# The command-line tool's output formats and exit codes, as scripts rely on them.
+set -u
+cli="$1"
+data="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
 
-    check() {
-#check NAME EXPECTED ACTUAL if["$2" == "$3"];
-    then passed = $((passed + 1)) else failed =
-        $((failed + 1)) echo "FAILED: $1" echo "  expected: $(printf '%q' " $2 ")" echo
-                             "  actual:   $(printf '%q' " $3 ")" fi
+check() {  # check NAME EXPECTED ACTUAL
+  if [ "$2" == "$3" ]; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    echo "FAILED: $1"
+    echo "  expected: $(printf '%q' "$2")"
+    echo "  actual:   $(printf '%q' "$3")"
+  fi
 }
 
-status() {
-    "$@" > / dev / null 2 > &1;
-    echo $ ? ;
-}
+status() { "$@" >/dev/null 2>&1; echo $?; }
 
-#new, list
+# new, list
 check "new exits 0" 0 "$(status "$cli" new "$work/a.m80")"
 check "new bank size" 6272 "$(wc -c <"$work/a.m80" | tr -d ' ')"
 check "new bank bytes" "$(od -An -tx1 "$data/banks/ok-new-bank.m80")" "$(od -An -tx1 "$work/a.m80")"
@@ -26,7 +32,7 @@ check "line 9 is entry 21" "21" "$(sed -n 9p "$work/list.txt" | cut -f1)"
 check "last line is entry 88" "88" "$(tail -1 "$work/list.txt" | cut -f1)"
 check "list of named bank" "$(printf '18\tPatch 7\tTone 7')" "$("$cli" list "$data/banks/ok-named-entries.m80" | sed -n 8p)"
 
-#show
+# show
 check "show patch" "$(printf '3 60 50 5 3\n2 5 5 0 0\n0 0 55 5 3\n2 5 5 0 0\n0 0 55')" \
   "$("$cli" show "$work/a.m80" 11 patch)"
 check "show tone" "$(printf '11 50 0 51 5\n6 32 0 0 24\n37 4 46 32 25\n0 51 0 22 82\n0 0 52 24 68\n0 68 30 0 53\n0 50 35 11 7\n4 15 5 5')" \
@@ -37,7 +43,7 @@ check "show uninitialized patch of a short dump" \
 check "show uninitialized tone" "This Tone is uninitialized" \
   "$("$cli" show "$data/dumps/blocks3-then-eod.syx" 25 tone | head -1)"
 
-#convert, and a dump read back
+# convert, and a dump read back
 check "convert to syx" 0 "$(status "$cli" convert "$data/banks/ok-named-entries.m80" "$work/b.syx" --channel 16)"
 check "dump size" $((16 * 255 + 6)) "$(wc -c <"$work/b.syx" | tr -d ' ')"
 check "dump channel byte" "0f" "$(od -An -tx1 -j3 -N1 "$work/b.syx" | tr -d ' ')"
@@ -48,7 +54,7 @@ check "convert to m80" 0 "$(status "$cli" convert "$work/b.syx" "$work/c.m80")"
 check "m80 from dump lists placeholders" "$(printf '57\t------Patch------\t------Tone-------')" \
   "$("$cli" list "$work/c.m80" | sed -n 39p)"
 
-#bad input : a clear message on stderr, the right exit code, no output file
+# bad input: a clear message on stderr, the right exit code, no output file
 check "missing file" 2 "$(status "$cli" list "$work/missing.m80")"
 check "truncated bank" 2 "$(status "$cli" list "$data/banks/bad-cut-in-last-tone.m80")"
 check "text file" 2 "$(status "$cli" show "$data/banks/bad-text-file.m80" 11 patch)"
@@ -70,7 +76,7 @@ check "failed convert keeps the old output" "old" "$(cat "$work/keep.m80")"
 check "help exits 0" 0 "$(status "$cli" --help)"
 check "help lists exit codes" 1 "$("$cli" --help | grep -c '^Exit codes:')"
 
-#partial, damaged and foreign input
+# partial, damaged and foreign input
 check "a partial dump is named on stderr" 1 \
   "$("$cli" list "$data/dumps/blocks3-then-eod.syx" 2>&1 >/dev/null | grep -c 'held 3 of the 16 data blocks')"
 check "convert refuses a partial dump" 2 "$(status "$cli" convert "$data/dumps/blocks3-then-eod.syx" "$work/p.m80")"
@@ -84,35 +90,25 @@ check "--partial takes the entries held" "$("$cli" show "$data/dumps/blocks3-the
 check "high bytes are refused" 2 "$(status "$cli" list "$data/banks/ok-high-bytes-in-12-and-88.m80")"
 check "high bytes named" 1 "$("$cli" list "$data/banks/ok-high-bytes-in-12-and-88.m80" 2>&1 >/dev/null | grep -c 'Entries 12, 88 hold')"
 check "high bytes with --force" 0 "$(status "$cli" list "$data/banks/ok-high-bytes-in-12-and-88.m80" --force)"
-for foreign in bad-program bad-random-70k bad-source-text;
-do
-    check "$foreign is not a bank" 2 "$(status " $cli " list " $data / banks /
-                $foreign.m80
-                ")" done check
-                "a folder" 2 "$(status " $cli " list " $work ")" check
-                             "a device" 2 "$(status " $cli " list /dev/zero)" mkfifo
-                                          "$work/in.fifo" check
-                                          "a pipe, without waiting" 2 "$(status timeout 20 " $cli
-                                                                      " list " $work /
-                in.fifo ")" head -
-            c 4096 "$data/banks/bad-program.m80" >
-        "$work/huge.m80" truncate - s 1G "$work/huge.m80"
-#A memory limit shows the tool reads no more than it needs; a sanitizer build cannot
-#start under one, so it runs without.
-            limited() {
-        if (ulimit - v 300000; "$cli" --help)
-            > / dev / null 2 > &1;
-        then(ulimit - v 300000; status "$@");
-        else status "$@";
-        fi;
-    }
+for foreign in bad-program bad-random-70k bad-source-text; do
+  check "$foreign is not a bank" 2 "$(status "$cli" list "$data/banks/$foreign.m80")"
+done
+check "a folder" 2 "$(status "$cli" list "$work")"
+check "a device" 2 "$(status "$cli" list /dev/zero)"
+mkfifo "$work/in.fifo"
+check "a pipe, without waiting" 2 "$(status timeout 20 "$cli" list "$work/in.fifo")"
+head -c 4096 "$data/banks/bad-program.m80" >"$work/huge.m80"
+truncate -s 1G "$work/huge.m80"
+# A memory limit shows the tool reads no more than it needs; a sanitizer build cannot
+# start under one, so it runs without.
+limited() { if (ulimit -v 300000; "$cli" --help) >/dev/null 2>&1; then (ulimit -v 300000; status "$@"); else status "$@"; fi; }
 check "a huge file within a small memory limit" 2 "$(limited "$cli" list "$work/huge.m80")"
 truncate -s 0 "$work/huge.m80" && truncate -s 1G "$work/huge.m80"
 check "a huge file of zeros is refused" 2 "$(limited "$cli" list "$work/huge.m80")"
 rm -f "$work/huge.m80"
 check "a MIDI file in format 1" 0 "$(status "$cli" convert "$data/dumps/blocks16-format-1-split-events.mid" "$work/m.m80")"
 
-#list keeps its 64 lines of three fields whatever the names hold
+# list keeps its 64 lines of three fields whatever the names hold
 "$cli" list "$data/banks/ok-control-characters-in-names.m80" >"$work/escaped.txt"
 check "escaped list has 64 lines" 64 "$(wc -l <"$work/escaped.txt" | tr -d ' ')"
 check "every line has three fields" 0 "$(awk -F'\t' 'NF != 3' "$work/escaped.txt" | wc -l | tr -d ' ')"
@@ -121,12 +117,12 @@ check "escapes" "$(printf '11\tTab\\there\n12\tEsc\\x1b[31mred\n13\tBack\\\\slas
 check "a failed write to stdout" 4 "$("$cli" list "$work/a.m80" >/dev/full 2>/dev/null; echo $?)"
 check "show to a full stdout" 4 "$("$cli" show "$work/a.m80" 11 patch >/dev/full 2>/dev/null; echo $?)"
 
-#.mid out and back in
+# .mid out and back in
 check "convert to mid" 0 "$(status "$cli" convert "$data/banks/ok-named-entries.m80" "$work/b.mid")"
 check "mid header" "MThd" "$(head -c 4 "$work/b.mid")"
 check "mid bytes read back" "$("$cli" show "$data/banks/ok-named-entries.m80" 57 tone)" "$("$cli" show "$work/b.mid" 57 tone)"
 
-#the output file : protections kept, never replaced by a damaged one
+# the output file: protections kept, never replaced by a damaged one
 printf 'old' >"$work/ro.m80" && chmod 444 "$work/ro.m80"
 check "a read-only output is refused" 4 "$(status "$cli" new "$work/ro.m80")"
 check "and kept" "old" "$(cat "$work/ro.m80")"
@@ -143,7 +139,7 @@ check "a pipe as output" 0 "$(status timeout 20 "$cli" convert "$work/a.m80" "$w
 wait
 check "is written into" $((16 * 255 + 6)) "$(wc -c <"$work/from-fifo" | tr -d ' ')"
 check "and stays a pipe" "fifo" "$([ -p "$work/out.syx" ] && echo fifo || echo replaced)"
-#diff and name : the same bank read back from a dump differs only in its names
+# diff and name: the same bank read back from a dump differs only in its names
 named="$data/banks/ok-named-entries.m80"
 check "diff of a bank with itself" "0:" "$("$cli" diff "$named" "$named"; echo "$?:")"
 check "diff of names only exits 0" 0 "$(status "$cli" diff "$named" "$work/c.m80")"
@@ -167,7 +163,7 @@ check "name without a library" 1 "$(status "$cli" name "$work/c.m80")"
 check "name with a missing library" 2 "$(status "$cli" name "$work/c.m80" --library "$work/nowhere")"
 check "name refuses to write a dump" 1 "$(status "$cli" name "$work/b.syx" --library "$work/library")"
 
-#ports, get and send against the built - in virtual MKS - 80, whose memory lives in $work
+# ports, get and send against the built-in virtual MKS-80, whose memory lives in $work
 export QUORLIN_VIRTUAL_MEMORY="$work/virtual-memory.m80"
 "$cli" ports >"$work/ports.txt" 2>/dev/null
 check "ports exits 0" 0 "$(status "$cli" ports)"
@@ -201,11 +197,10 @@ check "get by device name" 0 \
   "$(status "$cli" get --in "Virtual MKS-80" --out "Virtual MKS" --delay 0 -o "$work/by-name.m80")"
 check "an unknown device name lists the devices" 1 \
   "$("$cli" get --in "No Such Device" --out "$vout" -o "$work/f.m80" 2>&1 | grep -c "$(printf '^  %d\tVirtual MKS-80' "$vin")")"
-#Entries 12 and 34(indices 1 and 19; 98 bytes each) get a parameter byte of 90H.
+# Entries 12 and 34 (indices 1 and 19; 98 bytes each) get a parameter byte of 90H.
 "$cli" new "$work/high.m80" 2>/dev/null
-for offset in $((98 + 19)) $((19 * 98 + 60));
-do
-printf '\220' | dd of="$work/high.m80" bs=1 seek="$offset" conv=notrunc status=none
+for offset in $((98 + 19)) $((19 * 98 + 60)); do
+  printf '\220' | dd of="$work/high.m80" bs=1 seek="$offset" conv=notrunc status=none
 done
 cp "$work/virtual-memory.m80" "$work/memory-before-high.m80"
 check "send of a bank the MKS-80 cannot take" 2 \

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QProcess>
 #include <memory>
+#include <QStandardPaths>
 #include <sstream>
 
 #include <QClipboard>
@@ -60,6 +61,30 @@ TEST_F(DocumentTest, NewBanksAreNumberedSinceStartUp) {
     EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Quorlin - MKS80v3[*]"));
 }
 
+TEST_F(DocumentTest, FileDialogsStartNearTheBanks) {
+    // A new bank, nothing used yet: the documents folder.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString start = QDir(documents).exists() ? documents : QDir::homePath();
+    Trigger(cmd::Open);
+    EXPECT_EQ(m_Asker.m_OpenFolder, start);
+
+    // The folder of the active bank's file.
+    QDir(m_TempDir.path()).mkdir(QStringLiteral("banks"));
+    m_Asker.m_SavePath = TempPath(QStringLiteral("banks/kept.m80"));
+    Trigger(cmd::SaveAs);
+    EXPECT_EQ(m_Asker.m_SaveProposed, QDir(start).filePath(QStringLiteral("MKS80v1.m80")));
+    Trigger(cmd::OpenSysex);
+    EXPECT_EQ(m_Asker.m_OpenFolder, TempPath(QStringLiteral("banks")));
+
+    // A bank without a file: the folder used last.
+    m_Asker.m_OpenPath = DataPath(QStringLiteral("dumps/blocks3-then-eod.syx"));
+    Trigger(cmd::OpenSysex);
+    Trigger(cmd::New);
+    m_Asker.m_OpenPath.clear();
+    Trigger(cmd::Open);
+    EXPECT_EQ(m_Asker.m_OpenFolder, QFileInfo(DataPath(QStringLiteral("dumps/x"))).absolutePath());
+}
+
 TEST_F(DocumentTest, SaveAsThenOpenFromTheRecentListRoundTrips) {
     CSysExData* bank = View()->GetSysExData();
     bank->GetPatch(9)->SetName("Warm Pad");
@@ -70,7 +95,7 @@ TEST_F(DocumentTest, SaveAsThenOpenFromTheRecentListRoundTrips) {
     m_Asker.m_SavePath = TempPath(QStringLiteral("mine"));
     Trigger(cmd::Save);
     EXPECT_EQ(m_Asker.m_SaveAsked, 1) << "a new bank has no name yet";
-    EXPECT_EQ(m_Asker.m_SaveProposed, QStringLiteral("MKS80v1.m80"));
+    EXPECT_EQ(QFileInfo(m_Asker.m_SaveProposed).fileName(), QStringLiteral("MKS80v1.m80"));
     EXPECT_EQ(m_Asker.m_SaveFilters.value(0), QStringLiteral("MKS80 (*.m80)"));
     const QString path = TempPath(QStringLiteral("mine.m80"));
     EXPECT_EQ(ReadAll(path), expected) << "byte for byte";

@@ -61,8 +61,10 @@ class ScriptedAsker : public UserAsker {
         m_SaveChoices.pop_front();
         return choice;
     }
-    QString OpenFileName(const QString&, const QStringList& in_filters) override {
+    QString OpenFileName(const QString&, const QStringList& in_filters,
+                         const QString& in_folder) override {
         m_OpenFilters = in_filters;
+        m_OpenFolder = in_folder;
         ++m_OpenAsked;
         return m_OpenPath;
     }
@@ -79,6 +81,7 @@ class ScriptedAsker : public UserAsker {
     QString m_OpenPath;
     QString m_SavePath;
     QString m_SaveProposed;
+    QString m_OpenFolder;
     QStringList m_OpenFilters;
     QStringList m_SaveFilters;
     int m_OpenAsked = 0;
@@ -207,8 +210,12 @@ class GuiFixture : public ::testing::Test {
     }
 
     struct RecordingShell : public platform::Shell {
-        void OpenUrl(const std::string& url) override { m_Urls.push_back(url); }
+        bool OpenUrl(const std::string& url) override {
+            m_Urls.push_back(url);
+            return m_HasBrowser;
+        }
         std::vector<std::string> m_Urls;
+        bool m_HasBrowser = true;
     };
 
     QTemporaryDir m_TempDir;

@@ -11,9 +11,11 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QUrl>
 
 #include "GuiFixture.h"
 #include "app/DialogAbout.h"
+#include "app/WebPages.h"
 
 namespace {
 
@@ -250,10 +252,15 @@ TEST_F(MenuTest, WebPagesOpenFromHelpAndAbout) {
     Trigger(cmd::CheckVersion);
     Trigger(cmd::HelpContents);
     ASSERT_EQ(m_Shell.m_Urls.size(), 2u);
-    EXPECT_EQ(m_Shell.m_Urls[0], "https://quorlin.invalid/version");
-    // The user guide that ships with the program, as a local page.
-    EXPECT_EQ(m_Shell.m_Urls[1].rfind("file://", 0), 0u) << m_Shell.m_Urls[1];
-    EXPECT_NE(m_Shell.m_Urls[1].find("guide/index.html"), std::string::npos);
+    // Both pages ship with the program: no command leads off this machine.
+    const auto pageText = [](const std::string& in_url) {
+        return QString::fromUtf8(ReadAll(QUrl(QString::fromStdString(in_url)).toLocalFile()));
+    };
+    EXPECT_TRUE(pageText(m_Shell.m_Urls[0]).contains(QStringLiteral("Quorlin version <strong")))
+        << m_Shell.m_Urls[0];
+    EXPECT_TRUE(pageText(m_Shell.m_Urls[1])
+                    .contains(QStringLiteral("<title>%1</title>").arg(webpages::kGuideTitle)))
+        << m_Shell.m_Urls[1];
 
     CDialogAbout about;
     EXPECT_EQ(about.windowTitle(), QStringLiteral("About Quorlin"));
@@ -263,9 +270,16 @@ TEST_F(MenuTest, WebPagesOpenFromHelpAndAbout) {
     }
     EXPECT_TRUE(texts.contains(QStringLiteral("Quorlin Version .9 Beta")));
     EXPECT_TRUE(about.m_OkButton->isDefault());
-    EXPECT_EQ(about.m_WebLinkButton->text(), QStringLiteral("https://quorlin.invalid/"));
+    EXPECT_EQ(about.m_WebLinkButton->text(), QStringLiteral("Quorlin user guide"));
     about.m_WebLinkButton->click();
-    EXPECT_EQ(m_Shell.m_Urls.back(), "https://quorlin.invalid/");
+    EXPECT_EQ(m_Shell.m_Urls.back(), m_Shell.m_Urls[1]);
+    EXPECT_TRUE(m_Prompter.Messages().empty());
+
+    // Without a browser the user is told where the page is.
+    m_Shell.m_HasBrowser = false;
+    Trigger(cmd::HelpContents);
+    ASSERT_EQ(m_Prompter.Messages().size(), 1u);
+    EXPECT_NE(m_Prompter.Messages()[0].text.find("index.html"), std::string::npos);
 }
 
 TEST_F(MenuTest, MidiSetupDialogsOpenFromTheMidiMenu) {
@@ -314,5 +328,51 @@ TEST_F(FrameTitleTest, NamesTheActiveBankOnceWhetherMaximisedOrNot) {
     Frame()->ActiveChildFrame()->showNormal();
     QApplication::processEvents();
     EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Quorlin - MKS80v1[*]"));
+}
+
+TEST_F(FrameTitleTest, KeepsTheActiveBankWhileAnotherProgramIsActive) {
+    Frame()->show();
+    Frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Frame(), 30000));
+    Trigger(cmd::New);
+    // Some desktops leave the area naming no window when the frame loses the focus.
+    Frame()->GetMdiArea()->setActiveSubWindow(nullptr);
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Quorlin - MKS80v2[*]"));
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other, 30000));
+    EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Quorlin - MKS80v2[*]"));
+    EXPECT_EQ(Doc()->GetTitle(), QStringLiteral("MKS80v2"));
+
+    // The same with the bank window maximised.
+    Frame()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Frame(), 30000));
+    Frame()->ActiveChildFrame()->showMaximized();
+    QApplication::processEvents();
+    const QString bank = Doc()->GetTitle();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other, 30000));
+    EXPECT_EQ(Frame()->windowTitle().count(bank), 1) << Frame()->windowTitle().toStdString();
+}
+
+TEST_F(FrameTitleTest, BankWindowsOpenOffsetAndCascadeKeepsTheirSize) {
+    Frame()->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame()));
+    Trigger(cmd::New);
+    const std::vector<CChildFrame*> frames = Frame()->ChildFrames();
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_GT(frames[1]->pos().x(), frames[0]->pos().x());
+    EXPECT_GT(frames[1]->pos().y(), frames[0]->pos().y());
+
+    frames[0]->resize(200, 150);
+    Frame()->Action(57650)->trigger();  // Window, Cascade
+    EXPECT_EQ(frames[0]->pos(), QPoint(0, 0));
+    EXPECT_NE(frames[1]->pos(), frames[0]->pos());
+    for (CChildFrame* frame : frames) {
+        EXPECT_GE(frame->width(), 310);
+        EXPECT_GE(frame->height(), 550);
+    }
+    EXPECT_EQ(Frame()->ActiveChildFrame(), frames[1]);
 }
 }  // namespace

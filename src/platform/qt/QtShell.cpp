@@ -6,9 +6,9 @@
 
 namespace platform {
 
-void QtShell::OpenUrl(const std::string& url) {
-    // Failures are not reported: the browser is the desktop's business.
-    (void)QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+bool QtShell::OpenUrl(const std::string& url) {
+    // False when the desktop's opener (xdg-open on Linux) cannot be started at all.
+    return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
 }
 
 }  // namespace platform

@@ -7,7 +7,7 @@ namespace platform {
 // Opens web pages (and the local user guide) with the desktop's browser.
 class QtShell : public Shell {
   public:
-    void OpenUrl(const std::string& url) override;
+    bool OpenUrl(const std::string& url) override;
 };
 
 }  // namespace platform

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
@@ -112,14 +111,17 @@ TEST_F(SetupMidiPortsDialogTest, OkHandsTheChannelOnAndStoresTheSaveFlag) {
     EXPECT_EQ(m_App->m_SaveSettingsOnExit, 0u);
 }
 
-TEST_F(SetupMidiPortsDialogTest, TextTypedIntoAListIsNeverRead) {
+TEST_F(SetupMidiPortsDialogTest, ListsAcceptOnlyTheirItemsSoWhatTheyShowIsStored) {
     m_App->m_MidiChannel = 3;
     CDialogSetupMIDIPorts dialog(*m_App);
-    dialog.m_ChannelCombo->lineEdit()->setText("9");
-    dialog.m_InPortCombo->lineEdit()->setText("In C");
+    for (QComboBox* combo : {dialog.m_InPortCombo, dialog.m_OutPortCombo, dialog.m_ChannelCombo}) {
+        EXPECT_FALSE(combo->isEditable());
+    }
+    dialog.m_ChannelCombo->setFocus();
+    QTest::keyClicks(dialog.m_ChannelCombo, "17");
+    const QString shown = dialog.m_ChannelCombo->currentText();
     QTest::mouseClick(dialog.m_OkButton, Qt::LeftButton);
-    EXPECT_EQ(m_App->m_MidiChannel, 3);
-    EXPECT_EQ(m_App->m_MidiInDevID, 0u);
+    EXPECT_EQ(QString::number(m_App->m_MidiChannel), shown);
     EXPECT_EQ(dialog.m_ChannelCombo->count(), 16);
 }
 

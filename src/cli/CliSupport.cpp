@@ -36,8 +36,12 @@ void Note(const std::string& in_path, const std::string& in_text) {
 }
 }  // namespace
 
-int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules) {
+int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules,
+              BankReadReport* out_report) {
     const BankReadReport report = ReadBankOrDump(in_path, io_bank);
+    if (out_report != nullptr) {
+        *out_report = report;
+    }
     if (report.result != ReadResult::Ok) {
         return Fail(kExitInput, in_path + ": " + DescribeRefusal(report));
     }
@@ -49,8 +53,7 @@ int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules&
     }
     if (in_rules.wholeBank && in_rules.partial && !report.WholeBank()) {
         Note(in_path,
-             "--partial: only the entries the file held are taken; the others are "
-             "at their defaults");
+             "--partial: only the entries the file held are taken; " + in_rules.partialNote);
     }
     // Both are what a file that is no bank at all can look like.
     if ((!report.highByteEntries.empty() || report.trailingBytes) && !in_rules.force) {

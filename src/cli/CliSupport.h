@@ -4,6 +4,7 @@
 #include <vector>
 
 class CSysExData;
+struct BankReadReport;
 
 // Says in_message on stderr as "quorlin-cli: ..." and returns in_code.
 int Fail(int in_code, const std::string& in_message);
@@ -17,10 +18,13 @@ struct InputRules {
     bool wholeBank = false;  // a dump must hold all 16 intact blocks...
     bool partial = false;    // ...unless the user said --partial
     bool force = false;      // --force: parameter bytes of 80H or more only warn
+    // What becomes of the entries a partial dump did not hold, said with --partial.
+    std::string partialNote = "the others are at their defaults";
 };
 // Reads FILE into io_bank; says on stderr what the file held when it is not simply a
 // whole bank. Returns 0, or the exit code of a refusal after saying why.
-int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules = {});
+int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules = {},
+              BankReadReport* out_report = nullptr);
 
 // Writes in_text to standard output; a failed write (a full disk, a closed pipe) is exit 4.
 int Print(const std::string& in_text);

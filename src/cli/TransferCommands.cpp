@@ -2,6 +2,7 @@
 // the machine's MIDI ports with the built-in virtual MKS-80 listed last.
 #include "cli/TransferCommands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -308,7 +309,27 @@ InputRules WholeBankRules(std::vector<std::string>& io_args) {
     rules.wholeBank = true;
     rules.partial = TakeFlag(io_args, "--partial");
     rules.force = TakeFlag(io_args, "--force");
+    rules.partialNote = "the MKS-80's other entries are fetched first and kept as they are";
     return rules;
+}
+
+// A partial dump (taken with --partial) gives only some entries; the others, and those
+// of a block with a wrong checksum, are taken from in_instrument, what the instrument
+// holds now: a send then changes only the entries the file held intact, and a verify
+// checks only those.
+void TakeEntriesNotHeld(const BankReadReport& in_report, CSysExData& in_instrument,
+                        CSysExData& io_bank) {
+    for (int block = in_report.WholeBank() ? BLOCK_COUNT : 0; block < BLOCK_COUNT; ++block) {
+        const bool damaged = std::find(in_report.badChecksums.begin(), in_report.badChecksums.end(),
+                                       block) != in_report.badChecksums.end();
+        if (block < in_report.blocks && !damaged) {
+            continue;
+        }
+        for (int entry = BLOCK_SLOTS * block; entry < BLOCK_SLOTS * (block + 1); ++entry) {
+            io_bank.GetTone(entry)->SetData(in_instrument.GetTone(entry)->GetData());
+            io_bank.GetPatch(entry)->SetData(in_instrument.GetPatch(entry)->GetData());
+        }
+    }
 }
 }  // namespace
 
@@ -323,28 +344,41 @@ int RunSendCommand(const std::vector<std::string>& in_args) {
     CSysExData bank(&view);
     // Only a checked bank reaches the instrument: a partial dump would overwrite the
     // entries it lacks with the defaults.
-    if (int code = ReadInput(args.file, bank, rules); code != kExitOk) {
+    BankReadReport report;
+    if (int code = ReadInput(args.file, bank, rules, &report); code != kExitOk) {
         return code;
+    }
+    if (!report.WholeBank()) {
+        CSysExData held(&view);
+        if (int code = RunTransfer(args, TransferKind::Receive, held, nullptr); code != kExitOk) {
+            return Fail(code, args.file +
+                                  ": the MKS-80's own entries could not be fetched; "
+                                  "nothing was sent");
+        }
+        TakeEntriesNotHeld(report, held, bank);
     }
     return RunTransfer(args, TransferKind::Send, bank, nullptr);
 }
 
 int RunVerifyCommand(const std::vector<std::string>& in_args) {
     std::vector<std::string> transferArgs = in_args;
-    const InputRules rules = WholeBankRules(transferArgs);
+    InputRules rules = WholeBankRules(transferArgs);
+    rules.partialNote = "the others are not checked";
     TransferArgs args;
     if (int code = ParseTransferArgs(transferArgs, "verify", args); code != kExitOk) {
         return code;
     }
     CNullBankView view;
     CSysExData bank(&view);
-    if (int code = ReadInput(args.file, bank, rules); code != kExitOk) {
+    BankReadReport report;
+    if (int code = ReadInput(args.file, bank, rules, &report); code != kExitOk) {
         return code;
     }
     CSysExData fetched(&view);
     if (int code = RunTransfer(args, TransferKind::Receive, fetched, nullptr); code != kExitOk) {
         return code;
     }
+    TakeEntriesNotHeld(report, fetched, bank);
     // The instrument keeps no names: only the parameter bytes count.
     return ReportComparison(CompareBanks(bank, fetched), true);
 }

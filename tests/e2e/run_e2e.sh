@@ -227,6 +227,18 @@ if dump_of "$memory" "$work/memory-after-send.syx" &&
 else
     fail "the instrument's memory holds the bank sent"
 fi
+
+# 3b. A dump of three blocks sent with --partial changes entries 1 to 12 only: the
+#     instrument's other entries are fetched first and go back as they were.
+head -c 765 "$work/A.syx" >"$work/A3.syx"
+{ head -c 765 "$work/A.syx"; tail -c +766 "$work/B.syx"; } >"$work/expected-partial.syx"
+if timeout 60 "$cli" send "$work/A3.syx" --partial --in "$in_id" --out "$out_id" --delay 5 \
+    2>"$work/cli.log" && dump_of "$memory" "$work/memory-after-partial.syx" &&
+    cmp -s "$work/memory-after-partial.syx" "$work/expected-partial.syx"; then
+    pass "send --partial changes only the entries the dump held"
+else
+    fail "send --partial changes only the entries the dump held"
+fi
 stop_sim_checked ""
 
 # 4. A memory-protected instrument rejects the send: a failure, and its memory stays.

@@ -26,6 +26,24 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using namespace std::chrono_literals;
 
+// RtMidi's JACK objects free their buffers while the server may still run their
+// port's cycle: a test's own port is closed first and given the cycles to pass
+// before the object goes, as the service does with its own.
+template <class Midi>
+struct CloseThenDelete {
+    void operator()(Midi* in_midi) const {
+        in_midi->closePort();
+        std::this_thread::sleep_for(300ms);
+        delete in_midi;
+    }
+};
+template <class Midi>
+using JackMidi = std::unique_ptr<Midi, CloseThenDelete<Midi>>;
+template <class Midi>
+JackMidi<Midi> MakeJackMidi() {
+    return JackMidi<Midi>(new Midi(RtMidi::UNIX_JACK, "quorlin-test"));
+}
+
 // A JACK server of the test's own with the dummy driver, under a name no other
 // run uses, so the tests need no sound hardware and disturb no one.
 class JackServer {
@@ -176,7 +194,7 @@ class RtMidiServiceOverJack : public testing::Test {
         if (!s_Server) {
             GTEST_SKIP() << s_Reason;
         }
-        m_Sender = std::make_unique<RtMidiOut>(RtMidi::UNIX_JACK, "quorlin-test");
+        m_Sender = MakeJackMidi<RtMidiOut>();
         m_Sender->openVirtualPort("MKS-80 sender");
         m_Service = std::make_unique<RtMidiService>("jack");
     }
@@ -212,7 +230,7 @@ class RtMidiServiceOverJack : public testing::Test {
 
     static std::unique_ptr<JackServer> s_Server;
     static std::string s_Reason;
-    std::unique_ptr<RtMidiOut> m_Sender;
+    JackMidi<RtMidiOut> m_Sender;
     std::unique_ptr<RtMidiService> m_Service;
 };
 
@@ -287,9 +305,9 @@ TEST_F(RtMidiServiceOverJack, NoCallbackRunsAfterInClose) {
 }
 
 TEST_F(RtMidiServiceOverJack, OutLongMsgSendsExactlyTheBufferLength) {
-    RtMidiIn receiver(RtMidi::UNIX_JACK, "quorlin-test");
-    receiver.ignoreTypes(false, true, true);
-    receiver.openVirtualPort("MKS-80 receiver");
+    auto receiver = MakeJackMidi<RtMidiIn>();
+    receiver->ignoreTypes(false, true, true);
+    receiver->openVirtualPort("MKS-80 receiver");
     RtMidiService service("jack");
     const int id = FindDevice(service, false, "MKS-80 receiver");
     ASSERT_GE(id, 0);
@@ -306,7 +324,7 @@ TEST_F(RtMidiServiceOverJack, OutLongMsgSendsExactlyTheBufferLength) {
 
     std::vector<unsigned char> got;
     for (int i = 0; i < 3000 && got.empty(); ++i) {
-        receiver.getMessage(&got);
+        receiver->getMessage(&got);
         std::this_thread::sleep_for(10ms);
     }
     EXPECT_EQ(Bytes(got.begin(), got.end()), ack);
@@ -336,8 +354,8 @@ TEST_F(RtMidiServiceOverJack, FailuresComeBackAsResultCodes) {
     EXPECT_EQ(m_Service->OutLongMsg(input, header), MMSYSERR_INVALHANDLE);
     EXPECT_EQ(m_Service->InAddBuffer(input, header), MIDIERR_UNPREPARED);
 
-    RtMidiIn receiver(RtMidi::UNIX_JACK, "quorlin-test");
-    receiver.openVirtualPort("MKS-80 receiver");
+    auto receiver = MakeJackMidi<RtMidiIn>();
+    receiver->openVirtualPort("MKS-80 receiver");
     const int id = FindDevice(*m_Service, false, "MKS-80 receiver");
     ASSERT_GE(id, 0);
     MidiHandle output = kNoMidiHandle;
@@ -351,13 +369,13 @@ TEST_F(RtMidiServiceOverJack, FailuresComeBackAsResultCodes) {
 }
 
 TEST_F(RtMidiServiceOverJack, NamesAreCutTo31Characters) {
-    RtMidiOut longName(RtMidi::UNIX_JACK, "quorlin-test");
-    longName.openVirtualPort("MKS-80 with a name far too long for the list");
-    RtMidiIn lister(RtMidi::UNIX_JACK, "quorlin-test");
+    auto longName = MakeJackMidi<RtMidiOut>();
+    longName->openVirtualPort("MKS-80 with a name far too long for the list");
+    auto lister = MakeJackMidi<RtMidiIn>();
     std::string full;
-    for (unsigned i = 0; i < lister.getPortCount(); ++i) {
-        if (lister.getPortName(i).find("MKS-80 with a name") != std::string::npos) {
-            full = lister.getPortName(i);
+    for (unsigned i = 0; i < lister->getPortCount(); ++i) {
+        if (lister->getPortName(i).find("MKS-80 with a name") != std::string::npos) {
+            full = lister->getPortName(i);
         }
     }
     ASSERT_GT(full.size(), 31u);
@@ -388,8 +406,8 @@ std::vector<std::string> Names(MidiService& in_service, bool in_input) {
 // The link must never be offered its own ports, and opening one must not move
 // the ids of the devices already chosen.
 TEST_F(RtMidiServiceOverJack, OwnPortsAreNotListedSoIdsStayPut) {
-    RtMidiIn receiver(RtMidi::UNIX_JACK, "quorlin-test");
-    receiver.openVirtualPort("MKS-80 receiver");
+    auto receiver = MakeJackMidi<RtMidiIn>();
+    receiver->openVirtualPort("MKS-80 receiver");
     const std::vector<std::string> ins = Names(*m_Service, true);
     const std::vector<std::string> outs = Names(*m_Service, false);
     Recorder recorder;

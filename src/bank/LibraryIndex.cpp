@@ -2,20 +2,17 @@
 
 #include <algorithm>
 #include <bitset>
-#include <cstdio>
 #include <filesystem>
-#include <istream>
-#include <memory>
 #include <set>
-#include <streambuf>
 #include <system_error>
 
 #ifdef __linux__
 #include <sys/mman.h>
 #endif
 
-#include "bank/Archive.h"
+#include "bank/BankFiles.h"
 #include "bank/SysExData.h"
+#include "platform/FileAccess.h"
 
 namespace fs = std::filesystem;
 
@@ -31,37 +28,30 @@ bool IsBankFileName(const fs::path& in_path) {
     return extension == ".m80";
 }
 
-// The bytes of a file, read in place by an archive.
-class MemoryBuffer : public std::streambuf {
-  public:
-    explicit MemoryBuffer(std::string& in_bytes) {
-        setg(in_bytes.data(), in_bytes.data(), in_bytes.data() + in_bytes.size());
-    }
-};
-
-// Reads a whole bank file; false when it cannot be read or is not a whole bank.
+// Reads a whole bank file through the same checks as every other reader of bank
+// files; false, with the reason, for anything else: a damaged or cut-short file, a
+// recorded dump or MIDI file, bytes after the last entry.
 bool ReadBankFile(const fs::path& in_path, std::string& io_buffer, CSysExData& out_bank,
                   std::string& out_why) {
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(in_path.string().c_str(), "rb"),
-                                               &std::fclose);
-    if (!file) {
-        out_why = "cannot be opened for reading";
+    bool more = false;
+    const platform::FileResult read =
+        platform::ReadFileStart(in_path.u8string(), BANK_FILE_READ_LIMIT, io_buffer, more);
+    if (!read) {
+        out_why = "cannot be opened for reading: " + read.reason;
         return false;
     }
-    io_buffer.clear();
-    char chunk[8192];
-    size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-        io_buffer.append(chunk, got);
-    }
-    if (std::ferror(file.get())) {
-        out_why = "could not be read";
+    // An empty file reads as nothing at all and would leave the last bank in out_bank.
+    if (io_buffer.empty()) {
+        out_why = "is empty";
         return false;
     }
-    MemoryBuffer memory(io_buffer);
-    std::istream stream(&memory);
-    CArchive archive(stream);
-    if (!out_bank.LoadBank(archive)) {
+    const BankReadReport report = ReadBankBytes(reinterpret_cast<const uint8_t*>(io_buffer.data()),
+                                                io_buffer.size(), more, out_bank);
+    if (report.result != ReadResult::Ok) {
+        out_why = DescribeRefusal(report);
+        return false;
+    }
+    if (report.kind != FileKind::BankFile || report.trailingBytes) {
         out_why = "is not a whole bank file";
         return false;
     }

@@ -95,12 +95,13 @@ TEST_F(LibraryFolder, NewestFileWinsTiesAndDamagedFilesAreSkippedWithANote) {
     const std::string whole = BankFileBytes(newer);
     WriteBytes("cut.m80", whole.substr(0, whole.size() / 2), 0);
     WriteBytes("text.m80", "this is not a bank", 0);
+    WriteBytes("empty.m80", "", 0);
     WriteBytes("ignored.txt", whole, 0);
 
     const CLibraryIndex index = CLibraryIndex::Build(m_Root.u8string());
     EXPECT_TRUE(index.FolderRead());
     ASSERT_EQ(index.Files().size(), 2u);
-    ASSERT_EQ(index.Notes().size(), 2u);
+    ASSERT_EQ(index.Notes().size(), 3u);
     EXPECT_NE(index.Notes()[0].find("cut.m80"), std::string::npos);
     EXPECT_EQ(index.Entries().size(), 4u);
 

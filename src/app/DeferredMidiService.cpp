@@ -17,6 +17,9 @@ bool DeferredMidiService::IsBuilt() const {
     return m_ptrService != nullptr;
 }
 
+void DeferredMidiService::StartNewApis() {
+    Get().StartNewApis();
+}
 unsigned DeferredMidiService::InGetNumDevs() {
     return Get().InGetNumDevs();
 }

@@ -14,6 +14,7 @@ class DeferredMidiService : public MidiService {
     explicit DeferredMidiService(Factory in_factory);
     ~DeferredMidiService() override;
 
+    void StartNewApis() override;
     unsigned InGetNumDevs() override;
     unsigned OutGetNumDevs() override;
     MMRESULT InGetDevCaps(unsigned in_id, std::string& out_name) override;

@@ -118,6 +118,8 @@ CDialogSetupMIDIPorts::CDialogSetupMIDIPorts(DialogHost& in_app, QWidget* in_par
 
 void CDialogSetupMIDIPorts::OnInitDialog() {
     MidiService& service = m_App.GetMidiManager()->GetService();
+    // A MIDI system started since the program began (a JACK server) is offered too.
+    service.StartNewApis();
     const unsigned inCount = service.InGetNumDevs();
     const unsigned outCount = service.OutGetNumDevs();
     if (inCount >= kMaxListedDevices || outCount >= kMaxListedDevices) {

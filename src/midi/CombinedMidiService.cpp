@@ -5,6 +5,12 @@
 CombinedMidiService::CombinedMidiService(std::vector<MidiService*> in_parts)
     : m_Parts(std::move(in_parts)) {}
 
+void CombinedMidiService::StartNewApis() {
+    for (MidiService* part : m_Parts) {
+        part->StartNewApis();
+    }
+}
+
 unsigned CombinedMidiService::InGetNumDevs() {
     unsigned count = 0;
     for (MidiService* part : m_Parts) {

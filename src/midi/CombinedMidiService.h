@@ -14,6 +14,7 @@ class CombinedMidiService : public MidiService {
   public:
     explicit CombinedMidiService(std::vector<MidiService*> in_parts);
 
+    void StartNewApis() override;
     unsigned InGetNumDevs() override;
     unsigned OutGetNumDevs() override;
     MMRESULT InGetDevCaps(unsigned in_id, std::string& out_name) override;

@@ -55,6 +55,10 @@ class MidiService {
   public:
     virtual ~MidiService() = default;
 
+    // Starts the MIDI systems that were not running when the service began (a JACK
+    // server started later), so that the next listing shows their devices.
+    virtual void StartNewApis() {}
+
     virtual unsigned InGetNumDevs() = 0;
     virtual unsigned OutGetNumDevs() = 0;
     // The device's name (at most 31 characters), or an error code.

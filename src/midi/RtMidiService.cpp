@@ -465,6 +465,8 @@ struct RtMidiService::Impl {
     // The names our own ports are opened with; the virtual ports' names join them.
     std::vector<std::string> ownPortNames = {"in", "out"};
     std::vector<std::unique_ptr<Api>> apis;
+    // The APIs asked for, whether they started or not.
+    std::vector<RtMidi::Api> wanted;
     std::map<MidiHandle, InPort> inPorts;
     std::map<MidiHandle, OutPort> outPorts;
     MidiHandle nextHandle = 1;
@@ -728,13 +730,23 @@ RtMidiService::RtMidiService(const std::string& in_api, const std::string& in_cl
     : m_ptrImpl(std::make_unique<Impl>()) {
     m_ptrImpl->clientName = in_clientName;
     if (in_api.empty()) {
-        std::vector<RtMidi::Api> compiled;
-        RtMidi::getCompiledApi(compiled);
-        for (RtMidi::Api api : compiled) {
+        RtMidi::getCompiledApi(m_ptrImpl->wanted);
+    } else {
+        m_ptrImpl->wanted.push_back(RtMidi::getCompiledApiByName(in_api));
+    }
+    for (RtMidi::Api api : m_ptrImpl->wanted) {
+        m_ptrImpl->Probe(api);
+    }
+}
+
+void RtMidiService::StartNewApis() {
+    for (RtMidi::Api api : m_ptrImpl->wanted) {
+        const bool running = std::any_of(
+            m_ptrImpl->apis.begin(), m_ptrImpl->apis.end(),
+            [api](const std::unique_ptr<Impl::Api>& in_api) { return in_api->api == api; });
+        if (!running) {
             m_ptrImpl->Probe(api);
         }
-    } else {
-        m_ptrImpl->Probe(RtMidi::getCompiledApiByName(in_api));
     }
 }
 

@@ -21,6 +21,8 @@ class RtMidiService : public MidiService {
 
     // The names of the APIs that started, in the order their ports are listed.
     std::vector<std::string> ApiNames() const;
+    // An API that starts now has its ports listed after all the others: no id moves.
+    void StartNewApis() override;
 
     unsigned InGetNumDevs() override;
     unsigned OutGetNumDevs() override;

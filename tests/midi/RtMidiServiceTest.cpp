@@ -473,12 +473,32 @@ TEST_F(RtMidiServiceOverJack, VirtualPortsOfTheServiceCarryMessagesBothWays) {
     EXPECT_EQ(got[0].bytes, block);
 }
 
+// Points the JACK library at a server that does not run, for as long as it lives.
+class NoJackServer {
+  public:
+    NoJackServer() {
+        const char* previous = std::getenv("JACK_DEFAULT_SERVER");
+        m_Had = previous != nullptr;
+        m_Saved = m_Had ? previous : "";
+        ::setenv("JACK_DEFAULT_SERVER", "quorlin-no-such-server", 1);
+    }
+    ~NoJackServer() {
+        if (m_Had) {
+            ::setenv("JACK_DEFAULT_SERVER", m_Saved.c_str(), 1);
+        } else {
+            ::unsetenv("JACK_DEFAULT_SERVER");
+        }
+    }
+
+  private:
+    bool m_Had = false;
+    std::string m_Saved;
+};
+
 TEST(RtMidiService, AnApiThatCannotStartIsLeftOutWithoutAWord) {
-    const char* previous = std::getenv("JACK_DEFAULT_SERVER");
-    const std::string saved = previous != nullptr ? previous : "";
-    ::setenv("JACK_DEFAULT_SERVER", "quorlin-no-such-server", 1);
     testing::internal::CaptureStderr();
     {
+        NoJackServer noServer;
         RtMidiService service("jack");
         EXPECT_TRUE(service.ApiNames().empty());
         EXPECT_EQ(service.InGetNumDevs(), 0u);
@@ -487,18 +507,29 @@ TEST(RtMidiService, AnApiThatCannotStartIsLeftOutWithoutAWord) {
         EXPECT_EQ(service.InOpen(handle, 0, Recorder().Callback()), MMSYSERR_BADDEVICEID);
         EXPECT_EQ(service.OutOpen(handle, 0), MMSYSERR_BADDEVICEID);
         EXPECT_EQ(service.OutOpenVirtual(handle, "MKS-80 out"), MIDIERR_NODEVICE);
+        service.StartNewApis();
+        EXPECT_TRUE(service.ApiNames().empty());
         RtMidiService unknown("no-such-api");
         EXPECT_TRUE(unknown.ApiNames().empty());
     }
     const std::string said = testing::internal::GetCapturedStderr();
-    if (previous != nullptr) {
-        ::setenv("JACK_DEFAULT_SERVER", saved.c_str(), 1);
-    } else {
-        ::unsetenv("JACK_DEFAULT_SERVER");
-    }
     // Debug builds may trace that the API was left out; what RtMidi and the JACK
     // library say about the missing server is not shown.
     EXPECT_EQ(said.find("server"), std::string::npos) << said;
+}
+
+// A user who starts the JACK server after the program finds its devices in the
+// setup dialog, which starts the missing APIs each time it opens.
+TEST_F(RtMidiServiceOverJack, AServerStartedLaterIsFoundWhenTheDevicesAreListedAgain) {
+    std::unique_ptr<RtMidiService> late;
+    {
+        NoJackServer noServer;
+        late = std::make_unique<RtMidiService>("jack");
+    }
+    EXPECT_TRUE(late->ApiNames().empty());
+    late->StartNewApis();
+    EXPECT_EQ(late->ApiNames().size(), 1u);
+    EXPECT_GE(FindDevice(*late, true, "MKS-80 sender"), 0);
 }
 
 }  // namespace

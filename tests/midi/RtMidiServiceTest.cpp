@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -134,6 +135,15 @@ class Recorder {
         std::lock_guard<std::mutex> lock(m_Mutex);
         m_Events.clear();
     }
+    // Waits until a short message with status byte in_status has come; true if it did.
+    bool WaitForStatus(uint8_t in_status) {
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        return m_Changed.wait_for(lock, 30000ms, [&] {
+            return std::any_of(m_Events.begin(), m_Events.end(), [&](const Event& in_event) {
+                return in_event.event == MidiInEvent::Data && (in_event.param1 & 0xFF) == in_status;
+            });
+        });
+    }
     // The events so far once there are in_count of them, or after a timeout.
     std::vector<Event> WaitFor(size_t in_count, std::chrono::milliseconds in_timeout = 30000ms) {
         std::unique_lock<std::mutex> lock(m_Mutex);
@@ -220,7 +230,10 @@ class RtMidiServiceOverJack : public testing::Test {
             connected = !in_recorder.WaitFor(1, 50ms).empty();
         }
         EXPECT_TRUE(connected) << "the sender's port was never connected";
-        std::this_thread::sleep_for(100ms);
+        // Active sensing of the earlier attempts may still be on its way; a message
+        // sent last comes after all of it.
+        Send({0xC0, 0x05});
+        EXPECT_TRUE(in_recorder.WaitForStatus(0xC0));
         in_recorder.Clear();
         return handle;
     }
@@ -278,8 +291,13 @@ TEST_F(RtMidiServiceOverJack, AMessageWithNoBufferQueuedWaitsForInAddBuffer) {
     Recorder recorder;
     const MidiHandle handle = OpenInput(recorder);
     Send(DataMessage());
-    std::this_thread::sleep_for(200ms);
-    EXPECT_TRUE(recorder.WaitFor(1, 0ms).empty());
+    // Active sensing sent right behind it is delivered at once: once it is here, so is
+    // the long message, however loaded the machine, and that one waits for a buffer.
+    Send({0xFE});
+    const std::vector<Event> before = recorder.WaitFor(1);
+    ASSERT_EQ(before.size(), 1u);
+    EXPECT_EQ(before[0].event, MidiInEvent::Data);
+    recorder.Clear();
 
     MidiHdr header = Buffer();
     ASSERT_EQ(m_Service->InPrepareHeader(handle, header), MMSYSERR_NOERROR);

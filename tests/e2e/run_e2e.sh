@@ -234,10 +234,12 @@ head -c 765 "$work/A.syx" >"$work/A3.syx"
 { head -c 765 "$work/A.syx"; tail -c +766 "$work/B.syx"; } >"$work/expected-partial.syx"
 if timeout 60 "$cli" send "$work/A3.syx" --partial --in "$in_id" --out "$out_id" --delay 5 \
     2>"$work/cli.log" && dump_of "$memory" "$work/memory-after-partial.syx" &&
-    cmp -s "$work/memory-after-partial.syx" "$work/expected-partial.syx"; then
-    pass "send --partial changes only the entries the dump held"
+    cmp -s "$work/memory-after-partial.syx" "$work/expected-partial.syx" &&
+    timeout 60 "$cli" verify "$work/A3.syx" --partial --in "$in_id" --out "$out_id" --delay 5 \
+        >/dev/null 2>>"$work/cli.log"; then
+    pass "send --partial changes only the entries the dump held, and verify --partial finds them"
 else
-    fail "send --partial changes only the entries the dump held"
+    fail "send --partial changes only the entries the dump held, and verify --partial finds them"
 fi
 stop_sim_checked ""
 

@@ -408,6 +408,28 @@ std::optional<std::vector<std::string>> JackConnections(JackWatcher& in_watcher,
 #endif
 }
 
+// Once the graph lists a connection, the server carries it from a later cycle, and a
+// client that has just joined the graph runs its first cycles late (JACK drops the
+// MIDI of a late client): the first message of a transfer waits kSettleCycles more
+// periods, a few milliseconds, but never beyond in_end.
+constexpr unsigned kSettleCycles = 8;
+void AwaitJackCycles(JackWatcher& in_watcher, std::chrono::steady_clock::time_point in_end) {
+#ifdef QUORLIN_HAVE_JACK
+    jack_client_t* const watcher = in_watcher.Get();
+    if (watcher == nullptr) {
+        return;
+    }
+    const jack_nframes_t wanted = kSettleCycles * jack_get_buffer_size(watcher);
+    const jack_nframes_t start = jack_frame_time(watcher);
+    while (jack_frame_time(watcher) - start < wanted && std::chrono::steady_clock::now() < in_end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+#else
+    (void)in_watcher;
+    (void)in_end;
+#endif
+}
+
 // Waits until in_port has a connection that in_before did not list, or kConnectTime
 // has passed (then the open goes on: nothing better can be done).
 void AwaitNewJackConnection(JackWatcher& in_watcher, const std::string& in_port,
@@ -423,6 +445,7 @@ void AwaitNewJackConnection(JackWatcher& in_watcher, const std::string& in_port,
         }
         for (const std::string& name : *now) {
             if (std::find(in_before->begin(), in_before->end(), name) == in_before->end()) {
+                AwaitJackCycles(in_watcher, end);
                 return;
             }
         }

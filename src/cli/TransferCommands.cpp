@@ -317,17 +317,13 @@ InputRules WholeBankRules(std::vector<std::string>& io_args) {
 // of a block with a wrong checksum, are taken from in_instrument, what the instrument
 // holds now: a send then changes only the entries the file held intact, and a verify
 // checks only those.
-void TakeEntriesNotHeld(const BankReadReport& in_report, CSysExData& in_instrument,
+void TakeEntriesNotHeld(const BankReadReport& in_report, const CSysExData& in_instrument,
                         CSysExData& io_bank) {
     for (int block = in_report.WholeBank() ? BLOCK_COUNT : 0; block < BLOCK_COUNT; ++block) {
         const bool damaged = std::find(in_report.badChecksums.begin(), in_report.badChecksums.end(),
                                        block) != in_report.badChecksums.end();
-        if (block < in_report.blocks && !damaged) {
-            continue;
-        }
-        for (int entry = BLOCK_SLOTS * block; entry < BLOCK_SLOTS * (block + 1); ++entry) {
-            io_bank.GetTone(entry)->SetData(in_instrument.GetTone(entry)->GetData());
-            io_bank.GetPatch(entry)->SetData(in_instrument.GetPatch(entry)->GetData());
+        if (block >= in_report.blocks || damaged) {
+            CopyEntries(in_instrument, io_bank, BLOCK_SLOTS * block, BLOCK_SLOTS);
         }
     }
 }

@@ -22,7 +22,7 @@
 #include <unistd.h>
 #endif
 
-#include "midi/RtMidiInputQueue.h"
+#include "midi/MidiInputQueue.h"
 #include "platform/Trace.h"
 
 #ifdef QUORLIN_HAVE_JACK
@@ -167,8 +167,7 @@ std::string CutName(const std::string& in_name) {
 void OnInput(double /*in_deltaTime*/, std::vector<unsigned char>* in_message, void* in_user) {
     try {
         if (in_message != nullptr && !in_message->empty()) {
-            static_cast<RtMidiInputQueue*>(in_user)->Receive(in_message->data(),
-                                                             in_message->size());
+            static_cast<MidiInputQueue*>(in_user)->Receive(in_message->data(), in_message->size());
         }
     } catch (...) {
         // Nothing may escape into RtMidi's thread.
@@ -222,7 +221,7 @@ class JackPark {
     // stays with it, as a callback of RtMidi's may still be on its way.
     template <typename Midi>
     void Release(std::unique_ptr<Midi> in_midi, const std::string& in_client,
-                 std::unique_ptr<RtMidiInputQueue> in_queue = nullptr) {
+                 std::shared_ptr<MidiInputQueue> in_queue = nullptr) {
         auto held = std::make_shared<Held<Midi>>();
         held->midi = std::move(in_midi);
         held->queue = std::move(in_queue);
@@ -269,7 +268,7 @@ class JackPark {
     template <typename Midi>
     struct Held {
         std::unique_ptr<Midi> midi;
-        std::unique_ptr<RtMidiInputQueue> queue;
+        std::shared_ptr<MidiInputQueue> queue;
         std::string client;
         std::chrono::steady_clock::time_point closed;
     };
@@ -473,7 +472,7 @@ struct RtMidiService::Impl {
     struct InPort {
         RtMidi::Api api = RtMidi::UNSPECIFIED;
         std::unique_ptr<ErrorSink> sink;
-        std::unique_ptr<RtMidiInputQueue> queue;
+        std::shared_ptr<MidiInputQueue> queue;
         std::unique_ptr<RtMidiIn> midi;
     };
     struct OutPort {
@@ -492,7 +491,6 @@ struct RtMidiService::Impl {
     std::vector<RtMidi::Api> wanted;
     std::map<MidiHandle, InPort> inPorts;
     std::map<MidiHandle, OutPort> outPorts;
-    MidiHandle nextHandle = 1;
 
     void Probe(RtMidi::Api in_api);
     // The API and its port number for device id in_id, or false.
@@ -507,7 +505,6 @@ struct RtMidiService::Impl {
     // The API, its port number and the port's name for device id in_id, or false.
     bool Locate(bool in_input, unsigned in_id, Api*& out_api, unsigned& out_port,
                 std::string& out_name);
-    MidiHandle NewHandle() { return nextHandle++; }
     // A new RtMidi object of in_api, or one this process parked (JACK).
     template <typename Midi>
     std::unique_ptr<Midi> New(RtMidi::Api in_api) {
@@ -521,7 +518,7 @@ struct RtMidiService::Impl {
     // Lets go of an RtMidi object: destroyed, or parked (JACK) with in_queue.
     template <typename Midi>
     void Release(RtMidi::Api in_api, std::unique_ptr<Midi> in_midi,
-                 std::unique_ptr<RtMidiInputQueue> in_queue = nullptr) {
+                 std::shared_ptr<MidiInputQueue> in_queue = nullptr) {
         if (!in_midi) {
             return;
         }
@@ -540,20 +537,17 @@ struct RtMidiService::Impl {
     template <typename Midi>
     RtMidi* Lister(Api& in_api, std::unique_ptr<Midi>& in_probe);
     // in_peer: the port to connect to, or with no in_port the name of our own port.
-    MMRESULT OpenIn(MidiHandle& out_handle, Api& in_api, const std::optional<unsigned>& in_port,
-                    const std::string& in_peer, MidiInCallback in_callback);
-    MMRESULT OpenOut(MidiHandle& out_handle, Api& in_api, const std::optional<unsigned>& in_port,
+    MMRESULT OpenIn(MidiHandle in_handle, Api& in_api, const std::optional<unsigned>& in_port,
+                    const std::string& in_peer, const std::shared_ptr<MidiInputQueue>& in_queue);
+    MMRESULT OpenOut(MidiHandle in_handle, Api& in_api, const std::optional<unsigned>& in_port,
                      const std::string& in_peer);
-    InPort* FindIn(MidiHandle in_handle) {
-        auto it = inPorts.find(in_handle);
-        return it == inPorts.end() ? nullptr : &it->second;
-    }
     OutPort* FindOut(MidiHandle in_handle) {
         auto it = outPorts.find(in_handle);
         return it == outPorts.end() ? nullptr : &it->second;
     }
+    // The queue is closed already; it stays with RtMidi's object, whose callback
+    // may still be on its way.
     void CloseIn(InPort& in_port) {
-        in_port.queue->Close();
         Release(in_port.api, std::move(in_port.midi), std::move(in_port.queue));
     }
 };
@@ -678,17 +672,17 @@ bool RtMidiService::Impl::Locate(bool in_input, unsigned in_id, Api*& out_api, u
     return false;
 }
 
-MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
+MMRESULT RtMidiService::Impl::OpenIn(MidiHandle in_handle, Api& in_api,
                                      const std::optional<unsigned>& in_port,
-                                     const std::string& in_peer, MidiInCallback in_callback) {
-    const MidiHandle handle = NewHandle();
+                                     const std::string& in_peer,
+                                     const std::shared_ptr<MidiInputQueue>& in_queue) {
     InPort port;
     port.api = in_api.api;
     const bool jack = in_port && in_api.api == RtMidi::UNIX_JACK;
     const std::optional<std::vector<std::string>> before =
         jack ? JackConnections(*watcher, in_peer) : std::nullopt;
     port.sink = std::make_unique<ErrorSink>();
-    port.queue = std::make_unique<RtMidiInputQueue>(handle, std::move(in_callback));
+    port.queue = in_queue;
     const MMRESULT result = Guarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
         port.midi = TakeIn(in_api);
         port.midi->setErrorCallback(&ErrorSink::OnError, port.sink.get());
@@ -710,12 +704,11 @@ MMRESULT RtMidiService::Impl::OpenIn(MidiHandle& out_handle, Api& in_api,
     if (jack) {
         AwaitNewJackConnection(*watcher, in_peer, before);
     }
-    inPorts.emplace(handle, std::move(port));
-    out_handle = handle;
+    inPorts.emplace(in_handle, std::move(port));
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, Api& in_api,
+MMRESULT RtMidiService::Impl::OpenOut(MidiHandle in_handle, Api& in_api,
                                       const std::optional<unsigned>& in_port,
                                       const std::string& in_peer) {
     OutPort port;
@@ -741,9 +734,7 @@ MMRESULT RtMidiService::Impl::OpenOut(MidiHandle& out_handle, Api& in_api,
         // The first message must not leave before the instrument's port can hear it.
         AwaitNewJackConnection(*watcher, in_peer, before);
     }
-    const MidiHandle handle = NewHandle();
-    outPorts.emplace(handle, std::move(port));
-    out_handle = handle;
+    outPorts.emplace(in_handle, std::move(port));
     return MMSYSERR_NOERROR;
 }
 
@@ -774,14 +765,7 @@ void RtMidiService::StartNewApis() {
 }
 
 RtMidiService::~RtMidiService() {
-    for (auto& entry : m_ptrImpl->inPorts) {
-        m_ptrImpl->CloseIn(entry.second);
-    }
-    m_ptrImpl->inPorts.clear();
-    for (auto& entry : m_ptrImpl->outPorts) {
-        m_ptrImpl->Release(entry.second.api, std::move(entry.second.midi));
-    }
-    m_ptrImpl->outPorts.clear();
+    CloseAll();
     for (auto& api : m_ptrImpl->apis) {
         m_ptrImpl->Release(api->api, std::move(api->inProbe));
         m_ptrImpl->Release(api->api, std::move(api->outProbe));
@@ -836,14 +820,15 @@ MMRESULT RtMidiService::OutGetDevCaps(unsigned in_id, std::string& out_name) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT RtMidiService::InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCallback in_callback) {
+MMRESULT RtMidiService::OpenInput(MidiHandle in_handle, unsigned in_id,
+                                  const InputQueue& in_queue) {
     Impl::Api* api = nullptr;
     unsigned port = 0;
     std::string name;
     if (!m_ptrImpl->Locate(true, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
-    return m_ptrImpl->OpenIn(out_handle, *api, port, name, std::move(in_callback));
+    return m_ptrImpl->OpenIn(in_handle, *api, port, name, in_queue);
 }
 
 MMRESULT RtMidiService::InOpenVirtual(MidiHandle& out_handle, const std::string& in_portName,
@@ -852,68 +837,29 @@ MMRESULT RtMidiService::InOpenVirtual(MidiHandle& out_handle, const std::string&
         return MIDIERR_NODEVICE;
     }
     m_ptrImpl->ownPortNames.push_back(in_portName);
-    return m_ptrImpl->OpenIn(out_handle, *m_ptrImpl->apis.front(), std::nullopt, in_portName,
-                             std::move(in_callback));
+    return OpenInputWith(out_handle, std::move(in_callback),
+                         [&](MidiHandle in_handle, const InputQueue& in_queue) {
+                             return m_ptrImpl->OpenIn(in_handle, *m_ptrImpl->apis.front(),
+                                                      std::nullopt, in_portName, in_queue);
+                         });
 }
 
-MMRESULT RtMidiService::InStart(MidiHandle in_handle) {
-    Impl::InPort* port = m_ptrImpl->FindIn(in_handle);
-    if (port == nullptr) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    port->queue->Start();
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiService::InPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    if (m_ptrImpl->FindIn(in_handle) == nullptr) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (in_header.data.empty()) {
-        return MMSYSERR_INVALPARAM;
-    }
-    in_header.flags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiService::InAddBuffer(MidiHandle in_handle, MidiHdr& in_header) {
-    Impl::InPort* port = m_ptrImpl->FindIn(in_handle);
-    if (port == nullptr) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    return port->queue->AddBuffer(in_header);
-}
-
-MMRESULT RtMidiService::InUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    Impl::InPort* port = m_ptrImpl->FindIn(in_handle);
-    if (port == nullptr) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    // A buffer still queued is taken back first, so the service never keeps a
-    // header that its owner is about to release.
-    (void)port->queue->Remove(in_header);
-    in_header.flags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiService::InClose(MidiHandle in_handle) {
+void RtMidiService::CloseInput(MidiHandle in_handle) {
     auto it = m_ptrImpl->inPorts.find(in_handle);
-    if (it == m_ptrImpl->inPorts.end()) {
-        return MMSYSERR_INVALHANDLE;
+    if (it != m_ptrImpl->inPorts.end()) {
+        m_ptrImpl->CloseIn(it->second);
+        m_ptrImpl->inPorts.erase(it);
     }
-    m_ptrImpl->CloseIn(it->second);
-    m_ptrImpl->inPorts.erase(it);
-    return MMSYSERR_NOERROR;
 }
 
-MMRESULT RtMidiService::OutOpen(MidiHandle& out_handle, unsigned in_id) {
+MMRESULT RtMidiService::OpenOutput(MidiHandle in_handle, unsigned in_id) {
     Impl::Api* api = nullptr;
     unsigned port = 0;
     std::string name;
     if (!m_ptrImpl->Locate(false, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
-    return m_ptrImpl->OpenOut(out_handle, *api, port, name);
+    return m_ptrImpl->OpenOut(in_handle, *api, port, name);
 }
 
 MMRESULT RtMidiService::OutOpenVirtual(MidiHandle& out_handle, const std::string& in_portName) {
@@ -921,54 +867,24 @@ MMRESULT RtMidiService::OutOpenVirtual(MidiHandle& out_handle, const std::string
         return MIDIERR_NODEVICE;
     }
     m_ptrImpl->ownPortNames.push_back(in_portName);
-    return m_ptrImpl->OpenOut(out_handle, *m_ptrImpl->apis.front(), std::nullopt, in_portName);
+    return OpenOutputWith(out_handle, [&](MidiHandle in_handle) {
+        return m_ptrImpl->OpenOut(in_handle, *m_ptrImpl->apis.front(), std::nullopt, in_portName);
+    });
 }
 
-MMRESULT RtMidiService::OutPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    if (m_ptrImpl->FindOut(in_handle) == nullptr) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (in_header.data.empty()) {
-        return MMSYSERR_INVALPARAM;
-    }
-    in_header.flags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiService::OutUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    if (m_ptrImpl->FindOut(in_handle) == nullptr) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    in_header.flags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT RtMidiService::OutLongMsg(MidiHandle in_handle, MidiHdr& in_header) {
+MMRESULT RtMidiService::SendLong(MidiHandle in_handle, const uint8_t* in_data, size_t in_size) {
     Impl::OutPort* port = m_ptrImpl->FindOut(in_handle);
     if (port == nullptr) {
         return MMSYSERR_INVALHANDLE;
     }
-    if ((in_header.flags & MHDR_PREPARED) == 0) {
-        return MIDIERR_UNPREPARED;
-    }
-    if (in_header.bufferLength == 0 || in_header.bufferLength > in_header.data.size()) {
-        return MMSYSERR_INVALPARAM;
-    }
-    const MMRESULT result = Guarded(*port->sink, MIDIERR_NOTREADY, MMSYSERR_INVALPARAM, [&] {
-        port->midi->sendMessage(in_header.data.data(), in_header.bufferLength);
-    });
-    if (result == MMSYSERR_NOERROR) {
-        in_header.flags |= MHDR_DONE;
-    }
-    return result;
+    return Guarded(*port->sink, MIDIERR_NOTREADY, MMSYSERR_INVALPARAM,
+                   [&] { port->midi->sendMessage(in_data, in_size); });
 }
 
-MMRESULT RtMidiService::OutClose(MidiHandle in_handle) {
+void RtMidiService::CloseOutput(MidiHandle in_handle) {
     auto it = m_ptrImpl->outPorts.find(in_handle);
-    if (it == m_ptrImpl->outPorts.end()) {
-        return MMSYSERR_INVALHANDLE;
+    if (it != m_ptrImpl->outPorts.end()) {
+        m_ptrImpl->Release(it->second.api, std::move(it->second.midi));
+        m_ptrImpl->outPorts.erase(it);
     }
-    m_ptrImpl->Release(it->second.api, std::move(it->second.midi));
-    m_ptrImpl->outPorts.erase(it);
-    return MMSYSERR_NOERROR;
 }

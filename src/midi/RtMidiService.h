@@ -4,12 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "midi/MidiService.h"
+#include "midi/MidiServiceBase.h"
 
 // The platform's MIDI ports through RtMidi: every RtMidi API that starts on this
 // machine (ALSA, JACK, CoreMIDI, WinMM), the ports of the first API first. No
-// RtMidi exception leaves this class: each becomes a result code.
-class RtMidiService : public MidiService {
+// RtMidi exception leaves this class: each becomes a result code. The base keeps
+// the rules of handles and buffers; this is RtMidi's transport.
+class RtMidiService : public MidiServiceBase {
   public:
     RtMidiService();
     // Only the API named in_api ("alsa", "jack", "core", "winmm"); "" takes every
@@ -29,25 +30,19 @@ class RtMidiService : public MidiService {
     MMRESULT InGetDevCaps(unsigned in_id, std::string& out_name) override;
     MMRESULT OutGetDevCaps(unsigned in_id, std::string& out_name) override;
 
-    MMRESULT InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCallback in_callback) override;
-    MMRESULT InStart(MidiHandle in_handle) override;
-    MMRESULT InPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT InAddBuffer(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT InUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT InClose(MidiHandle in_handle) override;
-
-    MMRESULT OutOpen(MidiHandle& out_handle, unsigned in_id) override;
-    MMRESULT OutPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT OutUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT OutLongMsg(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT OutClose(MidiHandle in_handle) override;
-
     // Ports of our own that other programs connect to, named in_portName, on the
     // first API (not every API has them: WinMM does not). Used and released
     // like the devices opened above.
     [[nodiscard]] MMRESULT InOpenVirtual(MidiHandle& out_handle, const std::string& in_portName,
                                          MidiInCallback in_callback);
     [[nodiscard]] MMRESULT OutOpenVirtual(MidiHandle& out_handle, const std::string& in_portName);
+
+  protected:
+    MMRESULT OpenInput(MidiHandle in_handle, unsigned in_id, const InputQueue& in_queue) override;
+    void CloseInput(MidiHandle in_handle) override;
+    MMRESULT OpenOutput(MidiHandle in_handle, unsigned in_id) override;
+    MMRESULT SendLong(MidiHandle in_handle, const uint8_t* in_data, size_t in_size) override;
+    void CloseOutput(MidiHandle in_handle) override;
 
   private:
     struct Impl;

@@ -12,10 +12,10 @@ VirtualMks80::VirtualMks80(Mks80Options in_options, std::string in_memoryPath)
 }
 
 VirtualMks80::~VirtualMks80() {
+    CloseAll();
     {
         std::lock_guard<std::mutex> lock(m_Mutex);
         m_Stop = true;
-        m_Callback = nullptr;
     }
     m_Wake.notify_all();
     if (m_Thread.joinable()) {
@@ -44,7 +44,7 @@ MMRESULT VirtualMks80::OutGetDevCaps(unsigned in_id, std::string& out_name) {
     return InGetDevCaps(in_id, out_name);
 }
 
-MMRESULT VirtualMks80::InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCallback in_callback) {
+MMRESULT VirtualMks80::OpenInput(MidiHandle in_handle, unsigned in_id, const InputQueue& in_queue) {
     std::lock_guard<std::mutex> lock(m_Mutex);
     if (in_id != 0) {
         return MMSYSERR_BADDEVICEID;
@@ -52,99 +52,21 @@ MMRESULT VirtualMks80::InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCall
     if (m_InHandle != kNoMidiHandle) {
         return MMSYSERR_ALLOCATED;
     }
-    if (!in_callback) {
-        return MMSYSERR_INVALPARAM;
-    }
-    m_InHandle = m_NextHandle++;
-    m_Callback = std::move(in_callback);
-    m_Started = false;
-    m_Queued.clear();
-    out_handle = m_InHandle;
+    m_InHandle = in_handle;
+    m_Input = in_queue;
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT VirtualMks80::InStart(MidiHandle in_handle) {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    if (in_handle == kNoMidiHandle || in_handle != m_InHandle) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    m_Started = true;
-    if (Threaded()) {
-        m_Wake.notify_all();
-    } else {
-        DeliverReady(lock, 0);
-    }
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT VirtualMks80::InPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+void VirtualMks80::CloseInput(MidiHandle in_handle) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    if (in_handle == kNoMidiHandle || in_handle != m_InHandle) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (in_header.data.empty()) {
-        return MMSYSERR_INVALPARAM;
-    }
-    in_header.flags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT VirtualMks80::InAddBuffer(MidiHandle in_handle, MidiHdr& in_header) {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    if (in_handle == kNoMidiHandle || in_handle != m_InHandle) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if ((in_header.flags & MHDR_PREPARED) == 0) {
-        return MIDIERR_UNPREPARED;
-    }
-    if ((in_header.flags & MHDR_INQUEUE) != 0) {
-        return MIDIERR_STILLPLAYING;
-    }
-    in_header.flags = (in_header.flags | MHDR_INQUEUE) & ~MHDR_DONE;
-    in_header.bytesRecorded = 0;
-    m_Queued.push_back(&in_header);
-    if (Threaded()) {
-        m_Wake.notify_all();
-    } else {
-        DeliverReady(lock, 0);
-    }
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT VirtualMks80::InUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    if (in_handle == kNoMidiHandle || in_handle != m_InHandle) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if ((in_header.flags & MHDR_INQUEUE) != 0) {
-        return MIDIERR_STILLPLAYING;
-    }
-    in_header.flags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT VirtualMks80::InClose(MidiHandle in_handle) {
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        if (in_handle == kNoMidiHandle || in_handle != m_InHandle) {
-            return MMSYSERR_INVALHANDLE;
-        }
+    if (in_handle == m_InHandle) {
         m_InHandle = kNoMidiHandle;
-        m_Callback = nullptr;
-        m_Started = false;
-        // Buffers still queued go back to their owner unfilled.
-        for (MidiHdr* header : m_Queued) {
-            header->flags &= ~MHDR_INQUEUE;
-        }
-        m_Queued.clear();
-        m_Pending.clear();
+        m_Input.reset();
+        m_Pending.clear();  // nobody listens: what the instrument says is lost
     }
-    // Waits for a callback that is running on the delivery thread.
-    std::lock_guard<std::mutex> wait(m_CallbackMutex);
-    return MMSYSERR_NOERROR;
 }
 
-MMRESULT VirtualMks80::OutOpen(MidiHandle& out_handle, unsigned in_id) {
+MMRESULT VirtualMks80::OpenOutput(MidiHandle in_handle, unsigned in_id) {
     std::lock_guard<std::mutex> lock(m_Mutex);
     if (in_id != 0) {
         return MMSYSERR_BADDEVICEID;
@@ -152,48 +74,26 @@ MMRESULT VirtualMks80::OutOpen(MidiHandle& out_handle, unsigned in_id) {
     if (m_OutHandle != kNoMidiHandle) {
         return MMSYSERR_ALLOCATED;
     }
-    m_OutHandle = m_NextHandle++;
-    out_handle = m_OutHandle;
+    m_OutHandle = in_handle;
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT VirtualMks80::OutPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+void VirtualMks80::CloseOutput(MidiHandle in_handle) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    if (in_handle == kNoMidiHandle || in_handle != m_OutHandle) {
-        return MMSYSERR_INVALHANDLE;
+    if (in_handle == m_OutHandle) {
+        m_OutHandle = kNoMidiHandle;
     }
-    in_header.flags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
 }
 
-MMRESULT VirtualMks80::OutUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    if (in_handle == kNoMidiHandle || in_handle != m_OutHandle) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    in_header.flags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT VirtualMks80::OutLongMsg(MidiHandle in_handle, MidiHdr& in_header) {
+MMRESULT VirtualMks80::SendLong(MidiHandle, const uint8_t* in_data, size_t in_size) {
     std::unique_lock<std::mutex> lock(m_Mutex);
-    if (in_handle == kNoMidiHandle || in_handle != m_OutHandle) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if ((in_header.flags & MHDR_PREPARED) == 0) {
-        return MIDIERR_UNPREPARED;
-    }
-    if (in_header.bufferLength > in_header.data.size()) {
-        return MMSYSERR_INVALPARAM;
-    }
-    const std::vector<uint8_t> message(in_header.data.begin(),
-                                       in_header.data.begin() + in_header.bufferLength);
+    const std::vector<uint8_t> message(in_data, in_data + in_size);
     std::vector<std::vector<uint8_t>> answers = m_Engine.Receive(message);
     if (!Threaded()) {
         for (std::vector<uint8_t>& answer : answers) {
             m_Pending.push_back({std::move(answer), 0});
         }
-        DeliverReady(lock, 0);
+        DeliverDue(lock, 0);
         return MMSYSERR_NOERROR;
     }
     const Mks80Options& options = m_Engine.Options();
@@ -212,54 +112,19 @@ MMRESULT VirtualMks80::OutLongMsg(MidiHandle in_handle, MidiHdr& in_header) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT VirtualMks80::OutClose(MidiHandle in_handle) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    if (in_handle == kNoMidiHandle || in_handle != m_OutHandle) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    m_OutHandle = kNoMidiHandle;
-    return MMSYSERR_NOERROR;
-}
-
-void VirtualMks80::DeliverReady(std::unique_lock<std::mutex>& in_lock, int64_t in_nowUs) {
-    while (!m_Pending.empty()) {
-        if (m_InHandle == kNoMidiHandle) {
-            m_Pending.clear();  // nobody listens: what the instrument says is lost
-            return;
-        }
-        if (!m_Started || m_Pending.front().dueUs > in_nowUs) {
-            return;
-        }
-        const bool isShort = m_Pending.front().bytes.size() == 1;
-        if (!isShort && m_Queued.empty()) {
-            return;  // waits in the service until a buffer is queued
-        }
-        Pending pending = std::move(m_Pending.front());
+void VirtualMks80::DeliverDue(std::unique_lock<std::mutex>& in_lock, int64_t in_nowUs) {
+    std::vector<std::vector<uint8_t>> due;
+    while (!m_Pending.empty() && m_Pending.front().dueUs <= in_nowUs) {
+        due.push_back(std::move(m_Pending.front().bytes));
         m_Pending.pop_front();
-        MidiHdr* header = nullptr;
-        if (!isShort) {
-            header = m_Queued.front();
-            m_Queued.pop_front();
-            const size_t count = std::min(pending.bytes.size(), header->data.size());
-            std::copy(pending.bytes.begin(), pending.bytes.begin() + static_cast<long>(count),
-                      header->data.begin());
-            header->bytesRecorded = static_cast<uint32_t>(count);
-            header->flags = (header->flags & ~MHDR_INQUEUE) | MHDR_DONE;
+    }
+    const InputQueue input = m_Input;
+    // The input's queue keeps what finds no buffer; the callback runs without our lock.
+    in_lock.unlock();
+    if (input) {
+        for (std::vector<uint8_t>& message : due) {
+            input->ReceiveMessage(std::move(message));
         }
-        MidiInCallback callback = m_Callback;
-        const MidiHandle handle = m_InHandle;
-        // Taken before m_Mutex is let go, so that InClose cannot return in between.
-        std::unique_lock<std::mutex> running(m_CallbackMutex);
-        in_lock.unlock();
-        if (callback) {
-            if (isShort) {
-                callback(handle, MidiInEvent::Data, nullptr, pending.bytes[0], 0);
-            } else {
-                callback(handle, MidiInEvent::LongData, header, 0, 0);
-            }
-        }
-        running.unlock();
-        in_lock.lock();
     }
 }
 
@@ -267,11 +132,12 @@ void VirtualMks80::DeliveryThread() {
     std::unique_lock<std::mutex> lock(m_Mutex);
     while (!m_Stop) {
         const int64_t now = NowUs();
-        DeliverReady(lock, now);
+        DeliverDue(lock, now);
+        lock.lock();
         if (m_Stop) {
             break;
         }
-        if (!m_Pending.empty() && m_Started && m_Pending.front().dueUs > now) {
+        if (!m_Pending.empty() && m_Pending.front().dueUs > now) {
             // A timed wait overshoots by up to a few hundred microseconds, which would
             // stretch the simulated wire; the last stretch is spun away instead.
             constexpr int64_t kSpinUs = 300;
@@ -285,7 +151,7 @@ void VirtualMks80::DeliveryThread() {
                 }
                 lock.lock();
             }
-        } else {
+        } else if (m_Pending.empty()) {
             m_Wake.wait(lock);
         }
     }

@@ -8,13 +8,15 @@
 #include <thread>
 #include <vector>
 
-#include "midi/MidiService.h"
+#include "midi/MidiServiceBase.h"
 #include "midi/Mks80Engine.h"
 
 // A built-in MKS-80: one input and one output device, both named "Virtual MKS-80",
 // answering the handshake bulk dump as the hardware does. With answerMs == 0 and no
 // wire time it answers at once, from within OutLongMsg; otherwise on a thread of its own.
-class VirtualMks80 : public MidiService {
+// Its transport is the instrument itself: what it is sent goes to the engine, what
+// the engine answers comes in, after the wire time where that is asked for.
+class VirtualMks80 : public MidiServiceBase {
   public:
     static constexpr const char* kDeviceName = "Virtual MKS-80";
     // The wire time of one byte at 31 250 baud, in microseconds.
@@ -28,22 +30,16 @@ class VirtualMks80 : public MidiService {
     MMRESULT InGetDevCaps(unsigned in_id, std::string& out_name) override;
     MMRESULT OutGetDevCaps(unsigned in_id, std::string& out_name) override;
 
-    MMRESULT InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCallback in_callback) override;
-    MMRESULT InStart(MidiHandle in_handle) override;
-    MMRESULT InPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT InAddBuffer(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT InUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT InClose(MidiHandle in_handle) override;
-
-    MMRESULT OutOpen(MidiHandle& out_handle, unsigned in_id) override;
-    MMRESULT OutPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT OutUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT OutLongMsg(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT OutClose(MidiHandle in_handle) override;
-
     // The instrument itself. Lock() while touching it when answers run on a thread.
     Mks80Engine& Engine() { return m_Engine; }
     std::unique_lock<std::mutex> Lock() { return std::unique_lock<std::mutex>(m_Mutex); }
+
+  protected:
+    MMRESULT OpenInput(MidiHandle in_handle, unsigned in_id, const InputQueue& in_queue) override;
+    void CloseInput(MidiHandle in_handle) override;
+    MMRESULT OpenOutput(MidiHandle in_handle, unsigned in_id) override;
+    MMRESULT SendLong(MidiHandle in_handle, const uint8_t* in_data, size_t in_size) override;
+    void CloseOutput(MidiHandle in_handle) override;
 
   private:
     struct Pending {
@@ -52,21 +48,17 @@ class VirtualMks80 : public MidiService {
     };
 
     bool Threaded() const;
-    // With m_Mutex held: hands over what is due and can be delivered.
-    void DeliverReady(std::unique_lock<std::mutex>& in_lock, int64_t in_nowUs);
+    // Hands over what is due; takes in_lock (on m_Mutex) and leaves it released.
+    void DeliverDue(std::unique_lock<std::mutex>& in_lock, int64_t in_nowUs);
     void DeliveryThread();
     static int64_t NowUs();
 
     Mks80Engine m_Engine;
     std::mutex m_Mutex;
     std::condition_variable m_Wake;
-    std::mutex m_CallbackMutex;  // held while a callback runs, so InClose can wait for it
-    MidiInCallback m_Callback;
+    InputQueue m_Input;
     MidiHandle m_InHandle = kNoMidiHandle;
     MidiHandle m_OutHandle = kNoMidiHandle;
-    MidiHandle m_NextHandle = 1;
-    bool m_Started = false;
-    std::deque<MidiHdr*> m_Queued;
     std::deque<Pending> m_Pending;
     int64_t m_InWireFreeUs = 0;   // when the wire into the instrument is free again
     int64_t m_OutWireFreeUs = 0;  // when the wire out of it is free again

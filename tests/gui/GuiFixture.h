@@ -89,7 +89,7 @@ class ScriptedAsker : public UserAsker {
 };
 
 // A machine's list of MIDI devices that cannot be opened: enough for start-up.
-class DeviceListService : public MidiService {
+class DeviceListService : public MidiServiceBase {
   public:
     DeviceListService(unsigned in_inputs, unsigned in_outputs)
         : m_Inputs(in_inputs), m_Outputs(in_outputs) {}
@@ -103,17 +103,15 @@ class DeviceListService : public MidiService {
         out_name = "Out " + std::to_string(in_id);
         return in_id < m_Outputs ? MMSYSERR_NOERROR : MMSYSERR_BADDEVICEID;
     }
-    MMRESULT InOpen(MidiHandle&, unsigned, MidiInCallback) override { return MMSYSERR_BADDEVICEID; }
-    MMRESULT InStart(MidiHandle) override { return MMSYSERR_INVALHANDLE; }
-    MMRESULT InPrepareHeader(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
-    MMRESULT InAddBuffer(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
-    MMRESULT InUnprepareHeader(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
-    MMRESULT InClose(MidiHandle) override { return MMSYSERR_INVALHANDLE; }
-    MMRESULT OutOpen(MidiHandle&, unsigned) override { return MMSYSERR_BADDEVICEID; }
-    MMRESULT OutPrepareHeader(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
-    MMRESULT OutUnprepareHeader(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
-    MMRESULT OutLongMsg(MidiHandle, MidiHdr&) override { return MMSYSERR_INVALHANDLE; }
-    MMRESULT OutClose(MidiHandle) override { return MMSYSERR_INVALHANDLE; }
+
+  protected:
+    MMRESULT OpenInput(MidiHandle, unsigned, const InputQueue&) override {
+        return MMSYSERR_BADDEVICEID;
+    }
+    void CloseInput(MidiHandle) override {}
+    MMRESULT OpenOutput(MidiHandle, unsigned) override { return MMSYSERR_BADDEVICEID; }
+    MMRESULT SendLong(MidiHandle, const uint8_t*, size_t) override { return MMSYSERR_INVALHANDLE; }
+    void CloseOutput(MidiHandle) override {}
 
   private:
     unsigned m_Inputs;

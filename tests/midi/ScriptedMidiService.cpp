@@ -5,7 +5,13 @@
 
 ScriptedMidiService::ScriptedMidiService() = default;
 
+ScriptedMidiService::~ScriptedMidiService() {
+    m_Failures.clear();
+    CloseAll();
+}
+
 MMRESULT ScriptedMidiService::Record(const std::string& in_call, const std::string& in_text) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
     m_Calls.push_back(in_text);
     auto found = m_Failures.find(in_call);
     if (found == m_Failures.end() || found->second.second == 0) {
@@ -46,133 +52,142 @@ MMRESULT ScriptedMidiService::OutGetDevCaps(unsigned in_id, std::string& out_nam
     return MMSYSERR_NOERROR;
 }
 
+// Every call is recorded and may fail on script before the base's rules apply.
 MMRESULT ScriptedMidiService::InOpen(MidiHandle& out_handle, unsigned in_id,
                                      MidiInCallback in_callback) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    MMRESULT result = Record("midiInOpen", "midiInOpen(" + std::to_string(in_id) + ")");
-    if (result == MMSYSERR_NOERROR && m_RefuseSecondOpen) {
-        for (const auto& open : m_OpenIn) {
-            if (open.second == in_id) {
-                result = MMSYSERR_ALLOCATED;
-            }
-        }
-    }
-    if (result != MMSYSERR_NOERROR) {
+    if (MMRESULT result = Record("midiInOpen", "midiInOpen(" + std::to_string(in_id) + ")")) {
         return result;
     }
-    out_handle = m_NextHandle++;
-    m_OpenIn[out_handle] = in_id;
-    m_InHandle = out_handle;
-    m_Callback = std::move(in_callback);
-    m_Queued.clear();
-    return MMSYSERR_NOERROR;
+    return MidiServiceBase::InOpen(out_handle, in_id, std::move(in_callback));
 }
 
-MMRESULT ScriptedMidiService::InStart(MidiHandle) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return Record("midiInStart", "midiInStart");
-}
-
-MMRESULT ScriptedMidiService::InPrepareHeader(MidiHandle, MidiHdr& in_header) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    const MMRESULT result = Record("midiInPrepareHeader", "midiInPrepareHeader");
-    if (result == MMSYSERR_NOERROR) {
-        in_header.flags |= MHDR_PREPARED;
-    }
-    return result;
-}
-
-MMRESULT ScriptedMidiService::InAddBuffer(MidiHandle, MidiHdr& in_header) {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    const MMRESULT result = Record("midiInAddBuffer", "midiInAddBuffer");
-    if (result != MMSYSERR_NOERROR) {
+MMRESULT ScriptedMidiService::InStart(MidiHandle in_handle) {
+    if (MMRESULT result = Record("midiInStart", "midiInStart")) {
         return result;
     }
-    in_header.flags |= MHDR_INQUEUE;
-    in_header.flags &= ~MHDR_DONE;
-    m_Queued.push_back(&in_header);
-    DeliverWaiting(lock);
-    return MMSYSERR_NOERROR;
+    return MidiServiceBase::InStart(in_handle);
 }
 
-MMRESULT ScriptedMidiService::InUnprepareHeader(MidiHandle, MidiHdr& in_header) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    const MMRESULT result = Record("midiInUnprepareHeader", "midiInUnprepareHeader");
-    if (result == MMSYSERR_NOERROR) {
-        in_header.flags &= ~MHDR_PREPARED;
+MMRESULT ScriptedMidiService::InPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+    if (MMRESULT result = Record("midiInPrepareHeader", "midiInPrepareHeader")) {
+        return result;
     }
-    return result;
+    return MidiServiceBase::InPrepareHeader(in_handle, in_header);
+}
+
+MMRESULT ScriptedMidiService::InAddBuffer(MidiHandle in_handle, MidiHdr& in_header) {
+    if (MMRESULT result = Record("midiInAddBuffer", "midiInAddBuffer")) {
+        return result;
+    }
+    return MidiServiceBase::InAddBuffer(in_handle, in_header);
+}
+
+MMRESULT ScriptedMidiService::InUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+    if (MMRESULT result = Record("midiInUnprepareHeader", "midiInUnprepareHeader")) {
+        return result;
+    }
+    return MidiServiceBase::InUnprepareHeader(in_handle, in_header);
 }
 
 MMRESULT ScriptedMidiService::InClose(MidiHandle in_handle) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    const MMRESULT result = Record("midiInClose", "midiInClose");
-    if (result == MMSYSERR_NOERROR) {
-        m_OpenIn.erase(in_handle);
-        if (in_handle == m_InHandle) {
-            m_Callback = nullptr;
-            m_Queued.clear();
-            m_InHandle = kNoMidiHandle;
-        }
+    if (MMRESULT result = Record("midiInClose", "midiInClose")) {
+        return result;
     }
-    return result;
+    return MidiServiceBase::InClose(in_handle);
 }
 
 MMRESULT ScriptedMidiService::OutOpen(MidiHandle& out_handle, unsigned in_id) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    MMRESULT result = Record("midiOutOpen", "midiOutOpen(" + std::to_string(in_id) + ")");
-    if (result == MMSYSERR_NOERROR && m_RefuseSecondOpen) {
-        for (const auto& open : m_OpenOut) {
-            if (open.second == in_id) {
-                result = MMSYSERR_ALLOCATED;
-            }
-        }
-    }
-    if (result != MMSYSERR_NOERROR) {
+    if (MMRESULT result = Record("midiOutOpen", "midiOutOpen(" + std::to_string(in_id) + ")")) {
         return result;
     }
-    out_handle = m_NextHandle++;
-    m_OpenOut[out_handle] = in_id;
-    return MMSYSERR_NOERROR;
+    return MidiServiceBase::OutOpen(out_handle, in_id);
 }
 
-MMRESULT ScriptedMidiService::OutPrepareHeader(MidiHandle, MidiHdr&) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return Record("midiOutPrepareHeader", "midiOutPrepareHeader");
-}
-
-MMRESULT ScriptedMidiService::OutUnprepareHeader(MidiHandle, MidiHdr&) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    return Record("midiOutUnprepareHeader", "midiOutUnprepareHeader");
-}
-
-MMRESULT ScriptedMidiService::OutLongMsg(MidiHandle, MidiHdr& in_header) {
-    Bytes sent;
-    {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        const MMRESULT result = Record(
-            "midiOutLongMsg", "midiOutLongMsg(" + std::to_string(in_header.bufferLength) + ")");
-        if (result != MMSYSERR_NOERROR) {
-            return result;
-        }
-        const size_t count = std::min<size_t>(in_header.bufferLength, in_header.data.size());
-        sent.assign(in_header.data.begin(), in_header.data.begin() + static_cast<long>(count));
-        m_Sent.push_back(sent);
+MMRESULT ScriptedMidiService::OutPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+    if (MMRESULT result = Record("midiOutPrepareHeader", "midiOutPrepareHeader")) {
+        return result;
     }
-    if (m_OnSend) {
-        m_OnSend(sent);
-    }
-    return MMSYSERR_NOERROR;
+    return MidiServiceBase::OutPrepareHeader(in_handle, in_header);
 }
 
-MMRESULT ScriptedMidiService::OutClose(MidiHandle in_handle) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
-    const MMRESULT result = Record("midiOutClose", "midiOutClose");
-    if (result == MMSYSERR_NOERROR) {
-        m_OpenOut.erase(in_handle);
+MMRESULT ScriptedMidiService::OutUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+    if (MMRESULT result = Record("midiOutUnprepareHeader", "midiOutUnprepareHeader")) {
+        return result;
+    }
+    return MidiServiceBase::OutUnprepareHeader(in_handle, in_header);
+}
+
+MMRESULT ScriptedMidiService::OutLongMsg(MidiHandle in_handle, MidiHdr& in_header) {
+    if (MMRESULT result = Record(
+            "midiOutLongMsg", "midiOutLongMsg(" + std::to_string(in_header.bufferLength) + ")")) {
+        return result;
+    }
+    const MMRESULT result = MidiServiceBase::OutLongMsg(in_handle, in_header);
+    if (result == MMSYSERR_NOERROR && m_OnSend) {
+        m_OnSend(Sent().back());
     }
     return result;
 }
+
+MMRESULT ScriptedMidiService::OutClose(MidiHandle in_handle) {
+    if (MMRESULT result = Record("midiOutClose", "midiOutClose")) {
+        return result;
+    }
+    return MidiServiceBase::OutClose(in_handle);
+}
+
+// ---- The transport: devices that are only recorded ----------------------------------
+
+MMRESULT ScriptedMidiService::OpenInput(MidiHandle in_handle, unsigned in_id,
+                                        const InputQueue& in_queue) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (m_RefuseSecondOpen) {
+        for (const auto& open : m_OpenIn) {
+            if (open.second == in_id) {
+                return MMSYSERR_ALLOCATED;
+            }
+        }
+    }
+    m_OpenIn[in_handle] = in_id;
+    m_InHandle = in_handle;
+    m_Input = in_queue;
+    return MMSYSERR_NOERROR;
+}
+
+void ScriptedMidiService::CloseInput(MidiHandle in_handle) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_OpenIn.erase(in_handle);
+    if (in_handle == m_InHandle) {
+        m_Input.reset();
+        m_InHandle = kNoMidiHandle;
+    }
+}
+
+MMRESULT ScriptedMidiService::OpenOutput(MidiHandle in_handle, unsigned in_id) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    if (m_RefuseSecondOpen) {
+        for (const auto& open : m_OpenOut) {
+            if (open.second == in_id) {
+                return MMSYSERR_ALLOCATED;
+            }
+        }
+    }
+    m_OpenOut[in_handle] = in_id;
+    return MMSYSERR_NOERROR;
+}
+
+MMRESULT ScriptedMidiService::SendLong(MidiHandle, const uint8_t* in_data, size_t in_size) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_Sent.emplace_back(in_data, in_data + in_size);
+    return MMSYSERR_NOERROR;
+}
+
+void ScriptedMidiService::CloseOutput(MidiHandle in_handle) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    m_OpenOut.erase(in_handle);
+}
+
+// ---- What the test looks at and injects ---------------------------------------------
 
 std::vector<std::string> ScriptedMidiService::Calls() const {
     std::lock_guard<std::mutex> lock(m_Mutex);
@@ -189,9 +204,14 @@ std::vector<ScriptedMidiService::Bytes> ScriptedMidiService::Sent() const {
     return m_Sent;
 }
 
-int ScriptedMidiService::QueuedBuffers() const {
+ScriptedMidiService::InputQueue ScriptedMidiService::Input() const {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    return static_cast<int>(m_Queued.size());
+    return m_Input;
+}
+
+int ScriptedMidiService::QueuedBuffers() const {
+    const InputQueue input = Input();
+    return input ? static_cast<int>(input->QueuedBuffers()) : 0;
 }
 
 int ScriptedMidiService::OpenInputs() const {
@@ -204,34 +224,13 @@ int ScriptedMidiService::OpenOutputs() const {
     return static_cast<int>(m_OpenOut.size());
 }
 
-void ScriptedMidiService::DeliverWaiting(std::unique_lock<std::mutex>& in_lock) {
-    while (!m_Waiting.empty() && !m_Queued.empty() && m_Callback) {
-        Waiting waiting = std::move(m_Waiting.front());
-        m_Waiting.pop_front();
-        MidiHdr* header = m_Queued.front();
-        m_Queued.pop_front();
-        const size_t count = std::min(waiting.bytes.size(), header->data.size());
-        std::copy(waiting.bytes.begin(), waiting.bytes.begin() + static_cast<long>(count),
-                  header->data.begin());
-        header->bytesRecorded = static_cast<uint32_t>(count);
-        header->flags = (header->flags & ~MHDR_INQUEUE) | MHDR_DONE;
-        MidiInCallback callback = m_Callback;
-        const MidiHandle handle = m_InHandle;
-        in_lock.unlock();
-        callback(handle, waiting.event, header, 0, 0);
-        in_lock.lock();
-    }
-}
-
 bool ScriptedMidiService::InjectLongData(const Bytes& in_message, bool in_ownThread) {
+    const InputQueue input = Input();
+    if (!input) {
+        return false;
+    }
     bool delivered = false;
-    auto deliver = [&] {
-        std::unique_lock<std::mutex> lock(m_Mutex);
-        m_Waiting.push_back({in_message, MidiInEvent::LongData});
-        const size_t before = m_Waiting.size();
-        DeliverWaiting(lock);
-        delivered = m_Waiting.size() < before;
-    };
+    auto deliver = [&] { delivered = input->ReceiveMessage(in_message); };
     if (in_ownThread) {
         std::thread thread(deliver);
         thread.join();
@@ -242,21 +241,12 @@ bool ScriptedMidiService::InjectLongData(const Bytes& in_message, bool in_ownThr
 }
 
 bool ScriptedMidiService::InjectLongError(const Bytes& in_partial) {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    if (!m_Waiting.empty() || m_Queued.empty()) {
-        return false;
-    }
-    m_Waiting.push_back({in_partial, MidiInEvent::LongError});
-    DeliverWaiting(lock);
-    return true;
+    const InputQueue input = Input();
+    return input && input->ReceiveBroken(in_partial);
 }
 
 void ScriptedMidiService::InjectShort(uint32_t in_message) {
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    MidiInCallback callback = m_Callback;
-    const MidiHandle handle = m_InHandle;
-    lock.unlock();
-    if (callback) {
-        callback(handle, MidiInEvent::Data, nullptr, in_message, 0);
+    if (const InputQueue input = Input()) {
+        input->ReceiveShort(in_message);
     }
 }

@@ -1,23 +1,24 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "midi/MidiService.h"
+#include "midi/MidiServiceBase.h"
 
 // A MIDI service for tests: records every call in order as text such as
 // "midiInOpen(3)" or "midiOutLongMsg(6)", fails any call with any code on demand,
-// and lets a test inject input as if it came from the service's thread.
-class ScriptedMidiService : public MidiService {
+// and lets a test inject input as if it came from the service's thread. The rules
+// of handles and buffers are the base's, as in every real backend.
+class ScriptedMidiService : public MidiServiceBase {
   public:
     using Bytes = std::vector<uint8_t>;
 
     ScriptedMidiService();
+    ~ScriptedMidiService() override;
 
     unsigned InGetNumDevs() override;
     unsigned OutGetNumDevs() override;
@@ -64,24 +65,25 @@ class ScriptedMidiService : public MidiService {
     std::vector<std::string> m_InNames{"Scripted In A", "Scripted In B"};
     std::vector<std::string> m_OutNames{"Scripted Out A", "Scripted Out B"};
 
+  protected:
+    MMRESULT OpenInput(MidiHandle in_handle, unsigned in_id, const InputQueue& in_queue) override;
+    void CloseInput(MidiHandle in_handle) override;
+    MMRESULT OpenOutput(MidiHandle in_handle, unsigned in_id) override;
+    MMRESULT SendLong(MidiHandle in_handle, const uint8_t* in_data, size_t in_size) override;
+    void CloseOutput(MidiHandle in_handle) override;
+
   private:
-    struct Waiting {
-        Bytes bytes;
-        MidiInEvent event;
-    };
+    // Records the call; its scripted failure, if one is due.
     MMRESULT Record(const std::string& in_call, const std::string& in_text);
-    // With m_Mutex held: hands waiting messages to queued buffers.
-    void DeliverWaiting(std::unique_lock<std::mutex>& in_lock);
+    // The input injected messages go to: the one opened last.
+    InputQueue Input() const;
 
     mutable std::mutex m_Mutex;
     std::vector<std::string> m_Calls;
     std::vector<Bytes> m_Sent;
     std::map<std::string, std::pair<MMRESULT, int>> m_Failures;
-    MidiInCallback m_Callback;
+    InputQueue m_Input;
     MidiHandle m_InHandle = kNoMidiHandle;
     std::map<MidiHandle, unsigned> m_OpenIn;
     std::map<MidiHandle, unsigned> m_OpenOut;
-    MidiHandle m_NextHandle = 100;
-    std::deque<MidiHdr*> m_Queued;
-    std::deque<Waiting> m_Waiting;
 };

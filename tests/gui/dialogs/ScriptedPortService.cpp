@@ -27,7 +27,7 @@ MMRESULT ScriptedPortService::OutGetDevCaps(unsigned in_id, std::string& out_nam
     return Query(m_OutNames, m_FailingOutQueries, in_id, out_name);
 }
 
-MMRESULT ScriptedPortService::InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCallback) {
+MMRESULT ScriptedPortService::OpenInput(MidiHandle, unsigned in_id, const InputQueue&) {
     if (in_id >= InGetNumDevs()) {
         return MMSYSERR_BADDEVICEID;
     }
@@ -36,35 +36,10 @@ MMRESULT ScriptedPortService::InOpen(MidiHandle& out_handle, unsigned in_id, Mid
     }
     m_OpenedIn.push_back(in_id);
     ++m_Open;
-    out_handle = m_NextHandle++;
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT ScriptedPortService::InStart(MidiHandle) {
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT ScriptedPortService::InPrepareHeader(MidiHandle, MidiHdr& in_header) {
-    in_header.flags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT ScriptedPortService::InAddBuffer(MidiHandle, MidiHdr& in_header) {
-    in_header.flags |= MHDR_INQUEUE;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT ScriptedPortService::InUnprepareHeader(MidiHandle, MidiHdr& in_header) {
-    in_header.flags &= ~(MHDR_PREPARED | MHDR_INQUEUE);
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT ScriptedPortService::InClose(MidiHandle) {
-    --m_Open;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT ScriptedPortService::OutOpen(MidiHandle& out_handle, unsigned in_id) {
+MMRESULT ScriptedPortService::OpenOutput(MidiHandle, unsigned in_id) {
     if (in_id >= OutGetNumDevs()) {
         return MMSYSERR_BADDEVICEID;
     }
@@ -73,26 +48,5 @@ MMRESULT ScriptedPortService::OutOpen(MidiHandle& out_handle, unsigned in_id) {
     }
     m_OpenedOut.push_back(in_id);
     ++m_Open;
-    out_handle = m_NextHandle++;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT ScriptedPortService::OutPrepareHeader(MidiHandle, MidiHdr& in_header) {
-    in_header.flags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT ScriptedPortService::OutUnprepareHeader(MidiHandle, MidiHdr& in_header) {
-    in_header.flags &= ~MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT ScriptedPortService::OutLongMsg(MidiHandle, MidiHdr&) {
-    ++m_Sent;
-    return MMSYSERR_NOERROR;
-}
-
-MMRESULT ScriptedPortService::OutClose(MidiHandle) {
-    --m_Open;
     return MMSYSERR_NOERROR;
 }

@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "midi/MidiService.h"
+#include "midi/MidiServiceBase.h"
 
 // A MIDI service with named devices for the setup dialog: any device's query or
 // opening can be made to fail. Opened devices take no part in any exchange.
-class ScriptedPortService : public MidiService {
+class ScriptedPortService : public MidiServiceBase {
   public:
     std::vector<std::string> m_InNames;
     std::vector<std::string> m_OutNames;
@@ -28,18 +28,15 @@ class ScriptedPortService : public MidiService {
     unsigned OutGetNumDevs() override;
     MMRESULT InGetDevCaps(unsigned in_id, std::string& out_name) override;
     MMRESULT OutGetDevCaps(unsigned in_id, std::string& out_name) override;
-    MMRESULT InOpen(MidiHandle& out_handle, unsigned in_id, MidiInCallback in_callback) override;
-    MMRESULT InStart(MidiHandle in_handle) override;
-    MMRESULT InPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT InAddBuffer(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT InUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT InClose(MidiHandle in_handle) override;
-    MMRESULT OutOpen(MidiHandle& out_handle, unsigned in_id) override;
-    MMRESULT OutPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT OutUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT OutLongMsg(MidiHandle in_handle, MidiHdr& in_header) override;
-    MMRESULT OutClose(MidiHandle in_handle) override;
+    ~ScriptedPortService() override { CloseAll(); }
 
-  private:
-    MidiHandle m_NextHandle = 1;
+  protected:
+    MMRESULT OpenInput(MidiHandle in_handle, unsigned in_id, const InputQueue& in_queue) override;
+    void CloseInput(MidiHandle) override { --m_Open; }
+    MMRESULT OpenOutput(MidiHandle in_handle, unsigned in_id) override;
+    MMRESULT SendLong(MidiHandle, const uint8_t*, size_t) override {
+        ++m_Sent;
+        return MMSYSERR_NOERROR;
+    }
+    void CloseOutput(MidiHandle) override { --m_Open; }
 };

@@ -1,4 +1,4 @@
-#include "midi/RtMidiInputQueue.h"
+#include "midi/MidiInputQueue.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,10 +21,10 @@ uint32_t PackShortMessage(const std::vector<uint8_t>& in_message) {
 
 }  // namespace
 
-RtMidiInputQueue::RtMidiInputQueue(MidiHandle in_handle, MidiInCallback in_callback)
+MidiInputQueue::MidiInputQueue(MidiHandle in_handle, MidiInCallback in_callback)
     : m_Handle(in_handle), m_Callback(std::move(in_callback)) {}
 
-void RtMidiInputQueue::Start() {
+void MidiInputQueue::Start() {
     std::lock_guard<std::mutex> lock(m_Mutex);
     if (!m_Started) {
         m_Started = true;
@@ -32,7 +32,7 @@ void RtMidiInputQueue::Start() {
     }
 }
 
-MMRESULT RtMidiInputQueue::AddBuffer(MidiHdr& in_header) {
+MMRESULT MidiInputQueue::AddBuffer(MidiHdr& in_header) {
     std::unique_lock<std::mutex> lock(m_Mutex);
     if (m_Closed) {
         return MMSYSERR_INVALHANDLE;
@@ -60,18 +60,12 @@ MMRESULT RtMidiInputQueue::AddBuffer(MidiHdr& in_header) {
     return MMSYSERR_NOERROR;
 }
 
-bool RtMidiInputQueue::Remove(MidiHdr& in_header) {
+bool MidiInputQueue::IsQueued(const MidiHdr& in_header) const {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    const auto it = std::find(m_Buffers.begin(), m_Buffers.end(), &in_header);
-    if (it == m_Buffers.end()) {
-        return false;
-    }
-    m_Buffers.erase(it);
-    in_header.flags = (in_header.flags | MHDR_DONE) & ~MHDR_INQUEUE;
-    return true;
+    return std::find(m_Buffers.begin(), m_Buffers.end(), &in_header) != m_Buffers.end();
 }
 
-void RtMidiInputQueue::Close() {
+void MidiInputQueue::Close() {
     std::unique_lock<std::mutex> lock(m_Mutex);
     m_Closed = true;
     for (MidiHdr* header : m_Buffers) {
@@ -84,51 +78,81 @@ void RtMidiInputQueue::Close() {
     m_Idle.wait(lock, [this, own] { return m_Delivering <= own; });
 }
 
-void RtMidiInputQueue::Receive(const uint8_t* in_data, size_t in_size) {
+void MidiInputQueue::Receive(const uint8_t* in_data, size_t in_size) {
     // The assembler belongs to this thread; the lock guards what the link shares.
     std::vector<std::vector<uint8_t>> messages = m_Assembler.Feed(in_data, in_size);
-    std::unique_lock<std::mutex> lock(m_Mutex);
-    if (!m_Started || m_Closed) {
-        return;
-    }
     for (std::vector<uint8_t>& message : messages) {
-        if (m_Closed) {
-            return;
-        }
-        if (message[0] != 0xF0) {
-            Delivery delivery;
-            delivery.param1 = PackShortMessage(message);
-            Deliver(lock, delivery);
-            continue;
-        }
-        if (m_Buffers.empty() || !m_Waiting.empty()) {
-            if (m_Waiting.size() >= kMaxWaiting) {
-                ++m_Dropped;
-                QUORLIN_TRACE("\nRtMidiInputQueue: no buffer queued, message dropped");
-                continue;
-            }
-            m_Waiting.push_back(std::move(message));
-            continue;
-        }
-        MidiHdr* header = m_Buffers.front();
-        m_Buffers.pop_front();
-        Deliver(lock, Fill(*header, message));
+        ReceiveMessage(std::move(message));
     }
 }
 
-RtMidiInputQueue::Delivery RtMidiInputQueue::Fill(MidiHdr& in_header,
-                                                  const std::vector<uint8_t>& in_message) {
+bool MidiInputQueue::ReceiveMessage(std::vector<uint8_t> in_message) {
+    if (in_message.empty()) {
+        return false;
+    }
+    if (in_message[0] != 0xF0) {
+        return ReceiveShort(PackShortMessage(in_message));
+    }
+    std::unique_lock<std::mutex> lock(m_Mutex);
+    if (!m_Started || m_Closed) {
+        return false;
+    }
+    return Take(lock, std::move(in_message));
+}
+
+bool MidiInputQueue::ReceiveShort(uint32_t in_packed) {
+    std::unique_lock<std::mutex> lock(m_Mutex);
+    if (!m_Started || m_Closed) {
+        return false;
+    }
+    Delivery delivery;
+    delivery.param1 = in_packed;
+    Deliver(lock, delivery);
+    return true;
+}
+
+bool MidiInputQueue::ReceiveBroken(const std::vector<uint8_t>& in_partial) {
+    std::unique_lock<std::mutex> lock(m_Mutex);
+    if (!m_Started || m_Closed || m_Buffers.empty() || !m_Waiting.empty()) {
+        return false;
+    }
+    MidiHdr* header = m_Buffers.front();
+    m_Buffers.pop_front();
+    Deliver(lock, Fill(*header, in_partial, true));
+    return true;
+}
+
+bool MidiInputQueue::Take(std::unique_lock<std::mutex>& in_lock, std::vector<uint8_t> in_message) {
+    if (m_Buffers.empty() || !m_Waiting.empty()) {
+        if (m_Waiting.size() >= kMaxWaiting) {
+            ++m_Dropped;
+            QUORLIN_TRACE("\nMidiInputQueue: no buffer queued, message dropped");
+            return false;
+        }
+        m_Waiting.push_back(std::move(in_message));
+        return false;
+    }
+    MidiHdr* header = m_Buffers.front();
+    m_Buffers.pop_front();
+    Deliver(in_lock, Fill(*header, in_message));
+    return true;
+}
+
+MidiInputQueue::Delivery MidiInputQueue::Fill(MidiHdr& in_header,
+                                              const std::vector<uint8_t>& in_message,
+                                              bool in_broken) {
     const size_t size = std::min(in_message.size(), in_header.data.size());
     std::memcpy(in_header.data.data(), in_message.data(), size);
     in_header.bytesRecorded = static_cast<uint32_t>(size);
     in_header.flags = (in_header.flags | MHDR_DONE) & ~MHDR_INQUEUE;
     Delivery delivery;
-    delivery.event = size < in_message.size() ? MidiInEvent::LongError : MidiInEvent::LongData;
+    delivery.event =
+        in_broken || size < in_message.size() ? MidiInEvent::LongError : MidiInEvent::LongData;
     delivery.header = &in_header;
     return delivery;
 }
 
-void RtMidiInputQueue::Deliver(std::unique_lock<std::mutex>& in_lock, const Delivery& in_delivery) {
+void MidiInputQueue::Deliver(std::unique_lock<std::mutex>& in_lock, const Delivery& in_delivery) {
     const uint32_t stamp = Timestamp();
     ++m_Delivering;
     ++t_DeliveryDepth;
@@ -139,7 +163,7 @@ void RtMidiInputQueue::Deliver(std::unique_lock<std::mutex>& in_lock, const Deli
         }
     } catch (...) {
         // Nothing of the link's may escape into the MIDI library's thread.
-        QUORLIN_TRACE("\nRtMidiInputQueue: the input callback threw; ignored");
+        QUORLIN_TRACE("\nMidiInputQueue: the input callback threw; ignored");
     }
     in_lock.lock();
     --t_DeliveryDepth;
@@ -147,23 +171,23 @@ void RtMidiInputQueue::Deliver(std::unique_lock<std::mutex>& in_lock, const Deli
     m_Idle.notify_all();
 }
 
-uint32_t RtMidiInputQueue::Timestamp() const {
+uint32_t MidiInputQueue::Timestamp() const {
     const auto elapsed = std::chrono::steady_clock::now() - m_StartTime;
     return static_cast<uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count());
 }
 
-size_t RtMidiInputQueue::QueuedBuffers() const {
+size_t MidiInputQueue::QueuedBuffers() const {
     std::lock_guard<std::mutex> lock(m_Mutex);
     return m_Buffers.size();
 }
 
-size_t RtMidiInputQueue::WaitingMessages() const {
+size_t MidiInputQueue::WaitingMessages() const {
     std::lock_guard<std::mutex> lock(m_Mutex);
     return m_Waiting.size();
 }
 
-size_t RtMidiInputQueue::DroppedMessages() const {
+size_t MidiInputQueue::DroppedMessages() const {
     std::lock_guard<std::mutex> lock(m_Mutex);
     return m_Dropped;
 }

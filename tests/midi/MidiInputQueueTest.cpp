@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "midi/RtMidiInputQueue.h"
+#include "midi/MidiInputQueue.h"
 
 namespace {
 
@@ -59,13 +59,13 @@ Bytes SysEx(uint8_t in_tag, size_t in_size = 6) {
     return message;
 }
 
-void Send(RtMidiInputQueue& in_queue, const Bytes& in_bytes) {
+void Send(MidiInputQueue& in_queue, const Bytes& in_bytes) {
     in_queue.Receive(in_bytes.data(), in_bytes.size());
 }
 
-TEST(RtMidiInputQueue, CompleteMessagesFillTheQueuedBuffersInOrder) {
+TEST(MidiInputQueue, CompleteMessagesFillTheQueuedBuffersInOrder) {
     Recorder recorder;
-    RtMidiInputQueue queue(7, recorder.Callback());
+    MidiInputQueue queue(7, recorder.Callback());
     queue.Start();
     MidiHdr first = Buffer();
     MidiHdr second = Buffer();
@@ -89,9 +89,9 @@ TEST(RtMidiInputQueue, CompleteMessagesFillTheQueuedBuffersInOrder) {
     EXPECT_EQ(queue.QueuedBuffers(), 0u);
 }
 
-TEST(RtMidiInputQueue, AMessageWithNoBufferWaitsAndIsDeliveredByTheNextAddBuffer) {
+TEST(MidiInputQueue, AMessageWithNoBufferWaitsAndIsDeliveredByTheNextAddBuffer) {
     Recorder recorder;
-    RtMidiInputQueue queue(1, recorder.Callback());
+    MidiInputQueue queue(1, recorder.Callback());
     queue.Start();
     Send(queue, SysEx(0x01));
     Send(queue, SysEx(0x02));
@@ -118,14 +118,14 @@ TEST(RtMidiInputQueue, AMessageWithNoBufferWaitsAndIsDeliveredByTheNextAddBuffer
     EXPECT_EQ(queue.QueuedBuffers(), 0u);
 }
 
-TEST(RtMidiInputQueue, TheWaitingRoomIsBounded) {
+TEST(MidiInputQueue, TheWaitingRoomIsBounded) {
     Recorder recorder;
-    RtMidiInputQueue queue(1, recorder.Callback());
+    MidiInputQueue queue(1, recorder.Callback());
     queue.Start();
-    for (size_t i = 0; i < RtMidiInputQueue::kMaxWaiting + 6; ++i) {
+    for (size_t i = 0; i < MidiInputQueue::kMaxWaiting + 6; ++i) {
         Send(queue, SysEx(static_cast<uint8_t>(i)));
     }
-    EXPECT_EQ(queue.WaitingMessages(), RtMidiInputQueue::kMaxWaiting);
+    EXPECT_EQ(queue.WaitingMessages(), MidiInputQueue::kMaxWaiting);
     EXPECT_EQ(queue.DroppedMessages(), 6u);
     MidiHdr header = Buffer();
     ASSERT_EQ(queue.AddBuffer(header), MMSYSERR_NOERROR);
@@ -133,9 +133,9 @@ TEST(RtMidiInputQueue, TheWaitingRoomIsBounded) {
     EXPECT_EQ(recorder.Events()[0].bytes, SysEx(0));
 }
 
-TEST(RtMidiInputQueue, AMessageLongerThanTheBufferIsALongErrorWithWhatFits) {
+TEST(MidiInputQueue, AMessageLongerThanTheBufferIsALongErrorWithWhatFits) {
     Recorder recorder;
-    RtMidiInputQueue queue(1, recorder.Callback());
+    MidiInputQueue queue(1, recorder.Callback());
     queue.Start();
     MidiHdr small = Buffer(100);
     ASSERT_EQ(queue.AddBuffer(small), MMSYSERR_NOERROR);
@@ -148,9 +148,9 @@ TEST(RtMidiInputQueue, AMessageLongerThanTheBufferIsALongErrorWithWhatFits) {
     EXPECT_EQ(events[0].bytes, Bytes(data.begin(), data.begin() + 100));
 }
 
-TEST(RtMidiInputQueue, ShortMessagesArePackedAndNeedNoBuffer) {
+TEST(MidiInputQueue, ShortMessagesArePackedAndNeedNoBuffer) {
     Recorder recorder;
-    RtMidiInputQueue queue(1, recorder.Callback());
+    MidiInputQueue queue(1, recorder.Callback());
     queue.Start();
     Send(queue, {0xFE});
     Send(queue, {0x90, 0x40, 0x7F});
@@ -169,9 +169,9 @@ TEST(RtMidiInputQueue, ShortMessagesArePackedAndNeedNoBuffer) {
     EXPECT_EQ(events[2].bytes, (Bytes{0xF0, 0x41, 0x42, 0x00, 0x20, 0xF7}));
 }
 
-TEST(RtMidiInputQueue, BuffersMustBePreparedQueuedOnceAndHaveRoom) {
+TEST(MidiInputQueue, BuffersMustBePreparedQueuedOnceAndHaveRoom) {
     Recorder recorder;
-    RtMidiInputQueue queue(1, recorder.Callback());
+    MidiInputQueue queue(1, recorder.Callback());
     MidiHdr unprepared = Buffer();
     unprepared.flags = 0;
     EXPECT_EQ(queue.AddBuffer(unprepared), MIDIERR_UNPREPARED);
@@ -180,14 +180,15 @@ TEST(RtMidiInputQueue, BuffersMustBePreparedQueuedOnceAndHaveRoom) {
     MidiHdr header = Buffer();
     ASSERT_EQ(queue.AddBuffer(header), MMSYSERR_NOERROR);
     EXPECT_EQ(queue.AddBuffer(header), MIDIERR_STILLPLAYING);
-    EXPECT_TRUE(queue.Remove(header));
-    EXPECT_FALSE(queue.Remove(header));
+    EXPECT_TRUE(queue.IsQueued(header));
+    queue.Close();
+    EXPECT_FALSE(queue.IsQueued(header));
     EXPECT_EQ(header.flags & MHDR_INQUEUE, 0u);
 }
 
-TEST(RtMidiInputQueue, NothingIsDeliveredBeforeStartOrAfterClose) {
+TEST(MidiInputQueue, NothingIsDeliveredBeforeStartOrAfterClose) {
     Recorder recorder;
-    RtMidiInputQueue queue(1, recorder.Callback());
+    MidiInputQueue queue(1, recorder.Callback());
     MidiHdr header = Buffer();
     ASSERT_EQ(queue.AddBuffer(header), MMSYSERR_NOERROR);
     Send(queue, SysEx(0x01));
@@ -204,13 +205,13 @@ TEST(RtMidiInputQueue, NothingIsDeliveredBeforeStartOrAfterClose) {
     EXPECT_EQ(queue.AddBuffer(header), MMSYSERR_INVALHANDLE);
 }
 
-TEST(RtMidiInputQueue, CloseWaitsForACallbackRunningOnTheInputThread) {
+TEST(MidiInputQueue, CloseWaitsForACallbackRunningOnTheInputThread) {
     std::mutex mutex;
     std::condition_variable changed;
     bool entered = false;
     bool release = false;
     std::atomic<bool> finished{false};
-    RtMidiInputQueue queue(1, [&](MidiHandle, MidiInEvent, MidiHdr*, uint32_t, uint32_t) {
+    MidiInputQueue queue(1, [&](MidiHandle, MidiInEvent, MidiHdr*, uint32_t, uint32_t) {
         std::unique_lock<std::mutex> lock(mutex);
         entered = true;
         changed.notify_all();
@@ -238,9 +239,9 @@ TEST(RtMidiInputQueue, CloseWaitsForACallbackRunningOnTheInputThread) {
     input.join();
 }
 
-TEST(RtMidiInputQueue, AThrowingCallbackDoesNotEscapeOrStopLaterDeliveries) {
+TEST(MidiInputQueue, AThrowingCallbackDoesNotEscapeOrStopLaterDeliveries) {
     int calls = 0;
-    RtMidiInputQueue queue(1, [&](MidiHandle, MidiInEvent, MidiHdr*, uint32_t, uint32_t) {
+    MidiInputQueue queue(1, [&](MidiHandle, MidiInEvent, MidiHdr*, uint32_t, uint32_t) {
         ++calls;
         throw std::runtime_error("link fault");
     });

@@ -18,6 +18,7 @@
 #include "app/UserAsker.h"
 #include "app/WebPages.h"
 #include "bank/SelectionData.h"
+#include "midi/LinkTexts.h"
 #include "midi/MidiManager.h"
 #include "platform/Fatal.h"
 #include "view/QuorlinView.h"
@@ -262,7 +263,9 @@ void CQuorlinApp::ShowHelpContents() {
 }
 
 void CQuorlinApp::SetMidiChannel(int in_channel) {
-    GetMidiManager()->GetMessages().SetMidiChannel(in_channel);
+    if (!GetMidiManager()->GetMessages().SetMidiChannel(in_channel)) {
+        LinkFault(MidiFault{MidiFault::Where::Channel});
+    }
 }
 
 void CQuorlinApp::SetMidiBusy() {
@@ -354,7 +357,20 @@ void CQuorlinApp::EntriesReceived(CSysExData* in_bank, int in_firstEntry, int in
     }
 }
 
-void CQuorlinApp::TransferEnded(TransferKind in_kind, TransferOutcome in_outcome) {
+void CQuorlinApp::LinkFault(const MidiFault& in_fault) {
+    const std::vector<std::string> texts = LinkTexts(in_fault);
+    if (in_fault.IsFatal()) {
+        platform::InternalError(texts.front());
+    }
+    for (const std::string& text : texts) {
+        (void)platform::GetPrompter().Message(text);
+    }
+}
+
+void CQuorlinApp::TransferEnded(const TransferReport& in_report) {
+    for (const std::string& text : LinkTexts(in_report)) {
+        (void)platform::GetPrompter().Message(text);
+    }
     CSysExData* transferred = m_ptrMidiManager ? m_ptrMidiManager->GetCurrentSysExData() : nullptr;
     EndReceive();
     // The bank activated while the transfer ran becomes the link's current bank now.
@@ -367,7 +383,7 @@ void CQuorlinApp::TransferEnded(TransferKind in_kind, TransferOutcome in_outcome
     }
     Q_EMIT TransferStatus(QString());
     if (m_ptrLibrarian) {
-        m_ptrLibrarian->TransferEnded(in_kind, in_outcome, transferred);
+        m_ptrLibrarian->TransferEnded(in_report.kind, in_report.outcome, transferred);
     }
 }
 

@@ -96,7 +96,9 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     // Notifications of the MIDI link.
     void TransferProgress(TransferKind in_kind, int in_blocksDone) override;
     void EntriesReceived(CSysExData* in_bank, int in_firstEntry, int in_count) override;
-    void TransferEnded(TransferKind in_kind, TransferOutcome in_outcome) override;
+    void TransferEnded(const TransferReport& in_report) override;
+    // Shows the fault's texts; a fatal one ends the program with exit code 1.
+    void LinkFault(const MidiFault& in_fault) override;
 
     // Commands routed to the application object.
     void OnFileNew();

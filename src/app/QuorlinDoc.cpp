@@ -89,6 +89,10 @@ CQuorlinDoc::~CQuorlinDoc() {
     m_App.UnregisterDocument(this);
 }
 
+void CQuorlinDoc::IndexRefused(const std::string& in_text) {
+    (void)platform::GetPrompter().Message(in_text);
+}
+
 void CQuorlinDoc::RefreshRow(int in_row) {
     for (CQuorlinView* view : m_Views) {
         view->RefreshRow(in_row);

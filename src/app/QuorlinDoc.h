@@ -34,6 +34,8 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
 
     CSysExData* GetSysExData() override { return m_ptrSysExData.get(); }
     void RefreshRow(int in_row) override;
+    // Says so in a box.
+    void IndexRefused(const std::string& in_text) override;
 
     void AddView(CQuorlinView* in_ptrView) override;
     // The last view going takes the document with it.

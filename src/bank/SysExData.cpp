@@ -4,8 +4,6 @@
 #include <cassert>
 #include <cstring>
 
-#include "platform/Prompter.h"
-
 const char* const kEmptyName = "------Empty------";
 const char* const kPatchPlaceholder = "------Patch------";
 const char* const kTonePlaceholder = "------Tone-------";
@@ -92,7 +90,7 @@ CToneData* CSysExData::GetTone(int in_index) {
 
 const CPatchData* CSysExData::GetPatch(int in_index) const {
     if (in_index < 0 || in_index >= BANK_SIZE) {
-        platform::GetPrompter().Message("Invalid index passed to CSysExData::GetPatch");
+        m_ptrView->IndexRefused("Invalid index passed to CSysExData::GetPatch");
         return nullptr;
     }
     return &m_Patches[static_cast<size_t>(in_index)];
@@ -100,7 +98,7 @@ const CPatchData* CSysExData::GetPatch(int in_index) const {
 
 const CToneData* CSysExData::GetTone(int in_index) const {
     if (in_index < 0 || in_index >= BANK_SIZE) {
-        platform::GetPrompter().Message("Invalid index passed to CSysExData::GetTone");
+        m_ptrView->IndexRefused("Invalid index passed to CSysExData::GetTone");
         return nullptr;
     }
     return &m_Tones[static_cast<size_t>(in_index)];

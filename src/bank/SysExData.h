@@ -35,6 +35,10 @@ class CBankView {
     virtual ~CBankView() = default;
     // Brings row in_row into sight and repaints it.
     virtual void RefreshRow(int in_row) = 0;
+    // An entry outside 0 to 63 was asked for and none was given; in_text says which
+    // accessor ("Invalid index passed to CSysExData::GetPatch"). A bank no one sees
+    // has no one to tell.
+    virtual void IndexRefused(const std::string& /*in_text*/) {}
 };
 
 // A view that shows nothing, for banks held by the command-line tool.

@@ -16,12 +16,15 @@
 #include "cli/CliSupport.h"
 #include "cli/LibraryCommands.h"
 #include "midi/CombinedMidiService.h"
+#include "midi/LinkTexts.h"
 #include "midi/MidiHost.h"
 #include "midi/MidiManager.h"
 #include "midi/Mks80Engine.h"
 #include "midi/VirtualMks80.h"
 #include "platform/CommandLine.h"
 #include "platform/EventLoop.h"
+#include "platform/Fatal.h"
+#include "platform/Prompter.h"
 
 #if defined(QUORLIN_HAVE_RTMIDI) && __has_include("midi/RtMidiService.h")
 #include "midi/RtMidiService.h"
@@ -131,9 +134,22 @@ class CliHost : public MidiHost {
     void TransferProgress(TransferKind, int in_blocks) override {
         std::fprintf(stderr, "block %d of 16\n", in_blocks);
     }
-    void TransferEnded(TransferKind, TransferOutcome in_outcome) override {
+    // The link's own words go to standard error, as the desktop program shows them.
+    void LinkFault(const MidiFault& in_fault) override {
+        const std::vector<std::string> texts = LinkTexts(in_fault);
+        if (in_fault.IsFatal()) {
+            platform::InternalError(texts.front());
+        }
+        for (const std::string& text : texts) {
+            (void)platform::GetPrompter().Message(text);
+        }
+    }
+    void TransferEnded(const TransferReport& in_report) override {
+        for (const std::string& text : LinkTexts(in_report)) {
+            (void)platform::GetPrompter().Message(text);
+        }
         m_Ended = true;
-        m_Outcome = in_outcome;
+        m_Outcome = in_report.outcome;
         m_Loop.Quit();
     }
     bool Ended() const { return m_Ended; }
@@ -242,7 +258,9 @@ int RunTransfer(const TransferArgs& in_args, TransferKind in_kind, CSysExData& i
     link.SetCurrentSysExData(&in_bank);
     link.SetMidiInDevID(in);
     link.SetMidiOutDevID(out);
-    link.GetMessages().SetMidiChannel(in_args.channel);
+    if (!link.GetMessages().SetMidiChannel(in_args.channel)) {
+        return UsageError("--channel needs a MIDI channel from 1 to 16");
+    }
     if (in_kind == TransferKind::Receive) {
         link.GetPatches();
     } else {

@@ -6,8 +6,10 @@
 
 std::string RecordedDump(CSysExData& in_bank, int in_channel) {
     CHandshakeMessages messages;
-    messages.SetMidiChannel(in_channel);
     std::string dump;
+    if (!messages.SetMidiChannel(in_channel)) {
+        return dump;
+    }
     const EntryAccess entries = AccessOf(in_bank);
     for (int block = 0; block < BLOCK_COUNT; ++block) {
         const DataMessage message = messages.BuildDataMessage(block, entries);

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "platform/Fatal.h"
-
 namespace {
 const uint8_t kNameBody[7] = {0x4D, 0x4B, 0x53, 0x2D, 0x38, 0x30, 0x00};  // "MKS-80", 0
 
@@ -29,10 +27,9 @@ CHandshakeMessages::CHandshakeMessages() {
     std::memcpy(m_DatHeader, dat, sizeof dat);
 }
 
-void CHandshakeMessages::SetMidiChannel(int in_channel) {
+bool CHandshakeMessages::SetMidiChannel(int in_channel) {
     if (in_channel < 1) {
-        platform::InternalError(
-            "Internal Program Error: Invalid Midi Channel.  Program will now exit.");
+        return false;
     }
     m_DeviceByte = static_cast<uint8_t>(in_channel - 1);
     m_Ack[3] = m_DeviceByte;
@@ -40,6 +37,7 @@ void CHandshakeMessages::SetMidiChannel(int in_channel) {
     m_Rqd[3] = m_DeviceByte;
     m_Wsd[3] = m_DeviceByte;
     m_DatHeader[3] = m_DeviceByte;
+    return true;
 }
 
 DataMessage CHandshakeMessages::BuildDataMessage(int in_block,

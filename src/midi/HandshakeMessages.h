@@ -19,8 +19,9 @@ class CHandshakeMessages {
   public:
     CHandshakeMessages();
 
-    // in_channel 1 to 16; below 1 is an internal error that ends the program.
-    void SetMidiChannel(int in_channel);
+    // in_channel 1 to 16. Below 1 changes nothing and is false: an internal error
+    // (MidiFault::Where::Channel) that the caller reports.
+    [[nodiscard]] bool SetMidiChannel(int in_channel);
 
     const uint8_t* Ack() const { return m_Ack; }
     int32_t AckLength() const { return m_AckLength; }

@@ -1,21 +1,13 @@
 #pragma once
 
+#include "midi/MidiFault.h"
+#include "midi/TransferReport.h"
+
 class CSysExData;
 
-enum class TransferKind { Receive, Send };
-
-enum class TransferOutcome {
-    Completed,         // every block went through
-    CompletedDamaged,  // the fetch ended but some entries were not received (named in the message)
-    NoAnswer,          // nothing heard for 3 s beyond the delay
-    Refused,           // the instrument answered with reject (4FH) or error (4EH)
-    SendFailed,        // the first message (RQD/WSD) could not be sent
-    NotSendable,       // the bank holds bytes of 80H or more; nothing was sent
-    Abandoned          // the bank was destroyed with its view; ended quietly
-};
-
 // What the MIDI link needs of the application that hosts it: the desktop program
-// and the command-line tool each provide one.
+// and the command-line tool each provide one. The link reports; the host speaks,
+// with the words of LinkTexts.
 class MidiHost {
   public:
     virtual ~MidiHost() = default;
@@ -24,8 +16,13 @@ class MidiHost {
     // The transfer delay in milliseconds.
     virtual int GetPauseTime() = 0;
 
+    // A step the MIDI service refused: the host shows the fault's texts and, for a
+    // fatal one, ends the program at once with exit code 1.
+    virtual void LinkFault(const MidiFault& in_fault) = 0;
+    // A transfer has ended, however it ended: the host shows the report's texts.
+    virtual void TransferEnded(const TransferReport& in_report) = 0;
+
     // Optional notifications, all on the loop (UI) thread.
     virtual void TransferProgress(TransferKind, int /*blocksDone 0..16*/) {}
     virtual void EntriesReceived(CSysExData* /*bank*/, int /*firstEntry*/, int /*count*/) {}
-    virtual void TransferEnded(TransferKind, TransferOutcome) {}
 };

@@ -8,76 +8,11 @@
 
 #include "bank/BlockLayout.h"
 #include "bank/SysExData.h"
-#include "platform/Fatal.h"
-#include "platform/Prompter.h"
 #include "platform/Trace.h"
 
 namespace {
 
 constexpr int kEndOfData = BLOCK_COUNT;  // the block counter once all 16 blocks are through
-
-const char* const kNoAnswerText =
-    "The MKS-80 did not answer.\n\nCheck the MIDI cables, the MIDI ports chosen in Midi Setup and "
-    "the MIDI channel, then try again.";
-const char* const kRefusedText =
-    "The MKS-80 refused the transfer.\n\nIts memory protect may be on: turn it off on the "
-    "MKS-80 and try again.";
-const char* const kHighBytesText =
-    "These entries hold values the MKS-80 cannot take (128 or more): ";
-
-// Reasons appended to the open-output message.
-std::string OpenOutReason(MMRESULT in_code) {
-    switch (in_code) {
-        case MMSYSERR_BADDEVICEID:
-            return "The specified device identifier is out of range.";
-        case MMSYSERR_ALLOCATED:
-            return "The specified resource is already allocated.";
-        case MMSYSERR_NOMEM:
-            return "The system is unable to allocate or lock memory.";
-        case MMSYSERR_INVALPARAM:
-            return "The specified pointer or structure is invalid.";
-        case MIDIERR_NODEVICE:
-            return "No MIDI port was found. This error occurs only when the mapper is opened.";
-        default:
-            return "";
-    }
-}
-
-// Reasons appended to the prepare and unprepare messages.
-std::string PrepareReason(MMRESULT in_code) {
-    switch (in_code) {
-        case MMSYSERR_INVALHANDLE:
-            return "\n\nThe specified device handle is invalid.";
-        case MMSYSERR_NOMEM:
-            return "\n\nThe system is unable to allocate or lock memory.";
-        case MMSYSERR_INVALPARAM:
-            return "\n\nThe specified address is invalid.";
-        default:
-            return "";
-    }
-}
-
-// Reasons appended to the message of a failed queueing of the input buffer.
-std::string AddReason(MMRESULT in_code) {
-    switch (in_code) {
-        case MMSYSERR_INVALHANDLE:
-            return "\n\nThe specified device handle is invalid.";
-        case MMSYSERR_NOMEM:
-            return "\n\nThe system is unable to allocate or lock memory.";
-        case MMSYSERR_INVALPARAM:
-            return "\n\nThe specified pointer or structure is invalid.";
-        case MIDIERR_UNPREPARED:
-            return "\n\nThe buffer pointed to by lpMidiInHdr has not been prepared.";
-        case MIDIERR_STILLPLAYING:
-            return "\n\nThe buffer pointed to by lpMidiInHdr is still in the queue.";
-        default:
-            return "";
-    }
-}
-
-void Tell(const std::string& in_text) {
-    platform::GetPrompter().Message(in_text, platform::PromptButtons::Ok);
-}
 
 void FreshBuffer(MidiHdr& out_header, int32_t in_size) {
     out_header.data.assign(static_cast<size_t>(in_size), 0);
@@ -208,8 +143,8 @@ void CMidiManager::ForgetSysExData(CSysExData* in_ptrSysExData) {
 
 CToneData* CMidiManager::aGetToneData(int in_SysExBlock) {
     if (in_SysExBlock >= BANK_SIZE) {
-        platform::InternalError(
-            "Internal Program Error: Inside CMidiManager::aGetToneData, invalid in_SysExBlock");
+        Fault(MidiFault::Where::EntryIndex);
+        return nullptr;
     }
     CSysExData* ptrSysExData = m_CurrentSysExData.PeekCurrentSysExData();
     assert(ptrSysExData && "ptrSysExData");
@@ -223,8 +158,8 @@ CToneData* CMidiManager::aGetToneData(int in_SysExBlock) {
 
 CPatchData* CMidiManager::aGetPatchData(int in_SysExBlock) {
     if (in_SysExBlock >= BANK_SIZE) {
-        platform::InternalError(
-            "Internal Program Error: Inside CMidiManager::aGetToneData, invalid in_SysExBlock");
+        Fault(MidiFault::Where::EntryIndex);
+        return nullptr;
     }
     CSysExData* ptrSysExData = m_CurrentSysExData.PeekCurrentSysExData();
     assert(ptrSysExData && "ptrSysExData");
@@ -238,15 +173,21 @@ CPatchData* CMidiManager::aGetPatchData(int in_SysExBlock) {
 
 // ---- Ports and buffers --------------------------------------------------------
 
-void CMidiManager::OpenMidiPorts() {
+void CMidiManager::Fault(MidiFault::Where in_where, MMRESULT in_code) {
+    m_Host.LinkFault(MidiFault{in_where, in_code});
+}
+
+bool CMidiManager::OpenMidiPorts() {
     if (m_InPortOpen == 0) {
-        OpenMidiInPort();
-        CreateSysExBuffers();  // also when the open failed: the sequence goes on
+        // Also when the open failed: the sequence goes on.
+        if (!OpenMidiInPort() || !CreateSysExBuffers()) {
+            return false;
+        }
     }
     if (m_OutPortOpen == 0) {
-        OpenMidiOutPort();
-        CreateOutSysExBuffer();
+        return OpenMidiOutPort() && CreateOutSysExBuffer();
     }
+    return true;
 }
 
 void CMidiManager::CloseMidiPorts() {
@@ -257,42 +198,39 @@ void CMidiManager::CloseMidiPorts() {
 }
 
 bool CMidiManager::TestMidiPorts() {
-    OpenMidiPorts();
+    (void)OpenMidiPorts();
     return true;
 }
 
-void CMidiManager::OpenMidiInPort() {
+bool CMidiManager::OpenMidiInPort() {
     m_ptrCallbackData->m_Delay = m_Host.GetPauseTime();
     m_ptrCallbackData->m_Mode = m_Mode;
     const uint64_t generation = ++m_InGeneration;
     MidiHandle handle = kNoMidiHandle;
     if (m_Service.InOpen(handle, m_PortData.m_MidiInDevID, MakeCallback(generation)) !=
         MMSYSERR_NOERROR) {
-        Tell("Cannot Open Midi In Port");
-        return;
+        Fault(MidiFault::Where::InOpen);
+        return true;  // not fatal: the port stays marked closed
     }
     m_PortData.m_hMidiIn = handle;
     if (m_Service.InStart(handle) != MMSYSERR_NOERROR) {
-        platform::InternalError(
-            "Internal Program Error: Inside CMidiManager::OpenMidiInPort() - MidiInStart has "
-            "failed");
+        Fault(MidiFault::Where::InStart);
+        return false;
     }
     m_InPortOpen = 1;
+    return true;
 }
 
-void CMidiManager::OpenMidiOutPort() {
+bool CMidiManager::OpenMidiOutPort() {
     MidiHandle handle = kNoMidiHandle;
     const MMRESULT result = m_Service.OutOpen(handle, m_PortData.m_MidiOutDevID);
     if (result != MMSYSERR_NOERROR) {
-        char text[128];
-        std::snprintf(text, sizeof text,
-                      "Internal Program Error: Inside CMidiManager::OpenMidiOutPort()\n\n\nError "
-                      "was %d, base %d",
-                      static_cast<int>(result), 0);
-        platform::InternalError(text + OpenOutReason(result));
+        Fault(MidiFault::Where::OutOpen, result);
+        return false;
     }
     m_PortData.m_hMidiOut = handle;
     m_OutPortOpen = 1;
+    return true;
 }
 
 // Marking the ports closed lets the devices go, so that the next open does not find
@@ -320,97 +258,88 @@ void CMidiManager::CloseMidiOutPort() {
     }
 }
 
-void CMidiManager::CreateSysExBuffers() {
+bool CMidiManager::CreateSysExBuffers() {
     MidiHdr& header = m_PortData.m_MidiInHdr;
     FreshBuffer(header, m_PortData.m_BufferSize);
     MMRESULT result = m_Service.InPrepareHeader(m_PortData.m_hMidiIn, header);
-    if (result != MMSYSERR_NOERROR && m_InPortOpen == 0) {
-        // The input did not open ("Cannot Open Midi In Port" said so) and the devices
-        // are released on close, so there is no device to attach the buffer to. That
-        // is no reason to end the program: the transfer's time-out ends it instead.
-        QUORLIN_TRACE("\nno input port for the SYSEX input buffer");
-        return;
+    if (result == MMSYSERR_NOERROR) {
+        result = m_Service.InAddBuffer(m_PortData.m_hMidiIn, header);
+        if (result == MMSYSERR_NOERROR) {
+            return true;
+        }
+        if (m_InPortOpen != 0) {
+            Fault(MidiFault::Where::InAdd, result);
+            return false;
+        }
+    } else if (m_InPortOpen != 0) {
+        Fault(MidiFault::Where::InPrepare, result);
+        return false;
     }
-    if (result != MMSYSERR_NOERROR) {
-        platform::InternalError(
-            "Internal Program Error: Inside CMidiManager::CreateSysExBuffers.\nCould Not Create "
-            "SYSEX Input buffers." +
-            PrepareReason(result));
-    }
-    result = m_Service.InAddBuffer(m_PortData.m_hMidiIn, header);
-    if (result != MMSYSERR_NOERROR && m_InPortOpen == 0) {
-        QUORLIN_TRACE("\nno input port for the SYSEX input buffer");
-        return;
-    }
-    if (result != MMSYSERR_NOERROR) {
-        platform::InternalError(
-            "Internal Program Error: Inside CMidiManager::CreateSysExBuffers.\nCould Not attach "
-            "SYSEX Input buffers to the MIDI in port." +
-            AddReason(result));
-    }
+    // The input did not open ("Cannot Open Midi In Port" said so) and the devices are
+    // released on close, so there is no device to attach the buffer to. That is no
+    // reason to end the program: the transfer's time-out ends it instead.
+    QUORLIN_TRACE("\nno input port for the SYSEX input buffer");
+    return true;
 }
 
-void CMidiManager::CreateOutSysExBuffer() {
+bool CMidiManager::CreateOutSysExBuffer() {
     MidiHdr& header = m_PortData.m_MidiOutHdr;
     FreshBuffer(header, m_PortData.m_BufferSize);
     const MMRESULT result = m_Service.OutPrepareHeader(m_PortData.m_hMidiOut, header);
     if (result != MMSYSERR_NOERROR) {
-        platform::InternalError(
-            "Internal Program Error: Inside CMidiManager::CreateOutSysExBuffer.\nCould Not Create "
-            "SYSEX Output buffers.\nOn midiOutPrepareHeader" +
-            PrepareReason(result));
+        Fault(MidiFault::Where::OutPrepare, result);
+        return false;
     }
+    return true;
 }
 
-void CMidiManager::DeleteInSysExBuffer() {
+bool CMidiManager::DeleteInSysExBuffer() {
     MidiHdr& header = m_PortData.m_MidiInHdr;
     const MMRESULT result = m_Service.InUnprepareHeader(m_PortData.m_hMidiIn, header);
     if (result != MMSYSERR_NOERROR) {
-        platform::InternalError(
-            "Internal Program Error: Inside CMidiManager::DeleteInSysExBuffer.\nCould Not release "
-            "the SYSEX Input buffer.\nOn midiInUnprepareHeader" +
-            PrepareReason(result));
+        Fault(MidiFault::Where::InUnprepare, result);
+        return false;
     }
     ReleaseBuffer(header);
+    return true;
 }
 
-void CMidiManager::DeleteOutSysExBuffer() {
+bool CMidiManager::DeleteOutSysExBuffer() {
     MidiHdr& header = m_PortData.m_MidiOutHdr;
     const MMRESULT result = m_Service.OutUnprepareHeader(m_PortData.m_hMidiOut, header);
     if (result != MMSYSERR_NOERROR) {
-        platform::InternalError(
-            "Internal Program Error: Inside CMidiManager::DeleteOutSysExBuffer.\nCould Not release "
-            "the SYSEX Output buffer.\nOn midiOutUnprepareHeader" +
-            PrepareReason(result));
+        Fault(MidiFault::Where::OutUnprepare, result);
+        return false;
     }
     ReleaseBuffer(header);
+    return true;
 }
 
-void CMidiManager::CreateAllSysExBuffers() {
-    CreateSysExBuffers();
-    CreateOutSysExBuffer();
+bool CMidiManager::CreateAllSysExBuffers() {
+    return CreateSysExBuffers() && CreateOutSysExBuffer();
 }
 
-void CMidiManager::DeleteAllSysExBuffers() {
-    DeleteInSysExBuffer();
-    DeleteOutSysExBuffer();
+bool CMidiManager::DeleteAllSysExBuffers() {
+    return DeleteInSysExBuffer() && DeleteOutSysExBuffer();
 }
 
-void CMidiManager::CopyToOutBuffer(const uint8_t* in_message, int32_t in_length) {
+bool CMidiManager::CopyToOutBuffer(const uint8_t* in_message, int32_t in_length) {
     MidiHdr& header = m_PortData.m_MidiOutHdr;
     if (in_length < 0 || static_cast<size_t>(in_length) > header.data.size()) {
-        platform::InternalError(
-            "Internal Program Error: Inside CMidiManager::CopyToOutBuffer, the message does not "
-            "fit the output buffer.");
+        Fault(MidiFault::Where::OutBuffer);
+        return false;
     }
     std::memcpy(header.data.data(), in_message, static_cast<size_t>(in_length));
     header.bufferLength = static_cast<uint32_t>(in_length);
+    return true;
 }
 
 // ---- Senders --------------------------------------------------------------------
 
 MMRESULT CMidiManager::SendMessage(const uint8_t* in_message, int32_t in_length, bool in_isWsd) {
-    CopyToOutBuffer(in_message, in_length);
+    if (!CopyToOutBuffer(in_message, in_length)) {
+        return MMSYSERR_INVALPARAM;
+    }
     const MMRESULT result = m_Service.OutLongMsg(m_PortData.m_hMidiOut, m_PortData.m_MidiOutHdr);
     if (result == MMSYSERR_NOERROR) {
         m_LastSent.assign(in_message, in_message + in_length);
@@ -419,44 +348,28 @@ MMRESULT CMidiManager::SendMessage(const uint8_t* in_message, int32_t in_length,
         }
         return result;
     }
-    Tell("Error");
-    switch (result) {
-        case MMSYSERR_INVALHANDLE:
-            Tell("MidiOut Error - MMSYSERR_INVALHANDLE:\nThe specified device handle is invalid.");
-            break;
-        case MMSYSERR_INVALPARAM:
-            if (in_isWsd) {
-                Tell("The specified pointer or structure is invalid");
-            }
-            break;
-        case MIDIERR_NOTREADY:
-            Tell("MidiOut Error - MIDIERR_NOTREADY:\nThe hardware is busy with other data.");
-            break;
-        case MIDIERR_BADOPENMODE:
-            Tell(
-                "MidiOut Error - MIDIERR_BADOPENMODE:\nThe application sent a message without a "
-                "status byte to a stream handle.");
-            break;
-        default:
-            break;
-    }
+    Fault(in_isWsd ? MidiFault::Where::SendWantToSend : MidiFault::Where::Send, result);
     return result;
 }
 
 void CMidiManager::SendAck() {
-    OpenMidiPorts();
-    const CHandshakeMessages& messages = m_PortData.m_Messages;
-    SendMessage(messages.Ack(), messages.AckLength(), false);
+    if (OpenMidiPorts()) {
+        const CHandshakeMessages& messages = m_PortData.m_Messages;
+        SendMessage(messages.Ack(), messages.AckLength(), false);
+    }
 }
 
 void CMidiManager::SendEod() {
-    OpenMidiPorts();
-    const CHandshakeMessages& messages = m_PortData.m_Messages;
-    SendMessage(messages.Eod(), messages.EodLength(), false);
+    if (OpenMidiPorts()) {
+        const CHandshakeMessages& messages = m_PortData.m_Messages;
+        SendMessage(messages.Eod(), messages.EodLength(), false);
+    }
 }
 
 void CMidiManager::SendDataBlock() {
-    OpenMidiPorts();
+    if (!OpenMidiPorts()) {
+        return;
+    }
     const EntryAccess entries{[this](int i) { return aGetToneData(i); },
                               [this](int i) { return aGetPatchData(i); }};
     const DataMessage message = m_PortData.m_Messages.BuildDataMessage(m_BlockCounter, entries);
@@ -469,8 +382,9 @@ void CMidiManager::SendDataBlock() {
                 high.push_back(index);
             }
         }
-        EndTransfer(TransferOutcome::NotSendable, false,
-                    kHighBytesText + EntryNumberList(high) + PartlyWrittenText(m_BlockCounter));
+        TransferReport report;
+        report.highEntries = std::move(high);
+        EndTransfer(TransferOutcome::NotSendable, false, std::move(report));
         return;
     }
     SendMessage(message.data(), BLOCK_SIZE, false);
@@ -500,8 +414,11 @@ void CMidiManager::StartTransfer(TransferKind in_kind) {
         const std::vector<int> high =
             EntriesWithHighBytes(*m_CurrentSysExData.PeekCurrentSysExData());
         if (!high.empty()) {
-            Tell(kHighBytesText + EntryNumberList(high));
-            m_Host.TransferEnded(TransferKind::Send, TransferOutcome::NotSendable);
+            TransferReport report;
+            report.kind = TransferKind::Send;
+            report.outcome = TransferOutcome::NotSendable;
+            report.highEntries = high;
+            m_Host.TransferEnded(report);
             return;
         }
     }
@@ -514,7 +431,9 @@ void CMidiManager::StartTransfer(TransferKind in_kind) {
     m_Mode = in_kind == TransferKind::Receive ? 1 : 0;
     m_ptrCallbackData->m_Mode = m_Mode;
     CloseMidiPorts();
-    OpenMidiPorts();
+    if (!OpenMidiPorts()) {
+        return;
+    }
     m_BlockCounter = 0;
     m_DamagedBlocks.clear();
     m_LastSent.clear();
@@ -529,7 +448,9 @@ void CMidiManager::StartTransfer(TransferKind in_kind) {
                                     : SendMessage(messages.Wsd(), messages.WsdLength(), true);
     if (result != MMSYSERR_NOERROR) {
         // Nothing was asked of the instrument, so nothing will come: the transfer is over.
-        EndTransfer(TransferOutcome::SendFailed, false);
+        TransferReport report;
+        report.code = result;
+        EndTransfer(TransferOutcome::SendFailed, false, std::move(report));
     }
 }
 
@@ -555,21 +476,23 @@ void CMidiManager::StoreReceivedBlock(const std::vector<uint8_t>& in_message) {
 }
 
 void CMidiManager::AcknowledgeBlock() {
-    DeleteAllSysExBuffers();
-    CreateAllSysExBuffers();
-    SendAck();
+    if (DeleteAllSysExBuffers() && CreateAllSysExBuffers()) {
+        SendAck();
+    }
 }
 
 void CMidiManager::SendNextBlock() {
     QUORLIN_TRACE("Sent Block %d\n", m_BlockCounter);
     if (m_BlockCounter > kEndOfData) {
         m_Host.ClearMidiBusy();
-        DeleteAllSysExBuffers();
-        EndTransfer(TransferOutcome::Completed, true);
+        if (DeleteAllSysExBuffers()) {
+            EndTransfer(TransferOutcome::Completed, true);
+        }
         return;
     }
-    DeleteAllSysExBuffers();
-    CreateAllSysExBuffers();
+    if (!DeleteAllSysExBuffers() || !CreateAllSysExBuffers()) {
+        return;
+    }
     if (m_BlockCounter == kEndOfData) {
         SendEod();
     } else {
@@ -585,12 +508,13 @@ void CMidiManager::SendNextBlock() {
 }
 
 void CMidiManager::ReArmInput() {
-    DeleteInSysExBuffer();
-    CreateSysExBuffers();
+    if (DeleteInSysExBuffer()) {
+        (void)CreateSysExBuffers();
+    }
 }
 
 void CMidiManager::EndTransfer(TransferOutcome in_outcome, bool in_busyCleared,
-                               const std::string& in_text) {
+                               TransferReport in_report) {
     const TransferKind kind = m_TransferKind;
     const int blocks = m_BlockCounter;
     m_TransferRunning = false;
@@ -603,98 +527,26 @@ void CMidiManager::EndTransfer(TransferOutcome in_outcome, bool in_busyCleared,
     if (!in_busyCleared) {
         m_Host.ClearMidiBusy();
     }
-    std::string text = in_text;
-    if (text.empty()) {
-        switch (in_outcome) {
-            case TransferOutcome::NoAnswer:
-                text = kNoAnswerText;
-                if (kind == TransferKind::Send) {
-                    // The block last sent may or may not have been stored.
-                    text += PartlyWrittenText(std::min(blocks, kEndOfData));
-                } else if (!m_DamagedBlocks.empty()) {
-                    text +=
-                        "\n\nThese entries did not arrive intact:" + MissingEntriesText(kEndOfData);
-                }
-                break;
-            case TransferOutcome::Refused:
-                text = kRefusedText;
-                break;
-            case TransferOutcome::CompletedDamaged:
-                text =
-                    "Some data did not arrive intact from the MKS-80.\n\nThese entries were not "
-                    "received:" +
-                    MissingEntriesText(kEndOfData);
-                break;
-            default:
-                break;
-        }
-    }
-    if (!text.empty()) {
-        Tell(text);
-    }
-    m_Host.TransferEnded(kind, in_outcome);
-}
-
-std::string CMidiManager::MissingEntriesText(int in_firstMissing) const {
-    std::vector<int> missing;
-    for (int block = 0; block < BLOCK_COUNT; ++block) {
-        if (block >= in_firstMissing || std::find(m_DamagedBlocks.begin(), m_DamagedBlocks.end(),
-                                                  block) != m_DamagedBlocks.end()) {
+    in_report.kind = kind;
+    in_report.outcome = in_outcome;
+    in_report.blocks = blocks;
+    in_report.entries.clear();
+    const int through = kind == TransferKind::Receive ? blocks : std::min(blocks, kEndOfData);
+    for (int block = 0; block < through; ++block) {
+        if (std::find(m_DamagedBlocks.begin(), m_DamagedBlocks.end(), block) ==
+            m_DamagedBlocks.end()) {
             for (int j = 0; j < BLOCK_SLOTS; ++j) {
-                missing.push_back(block * BLOCK_SLOTS + j);
+                in_report.entries.push_back(block * BLOCK_SLOTS + j);
             }
         }
     }
-    return missing.empty() ? std::string() : " " + EntryNumberList(missing);
-}
-
-std::string CMidiManager::PartlyWrittenText(int in_blocksTaken) const {
-    if (in_blocksTaken <= 0) {
-        return std::string();
-    }
-    if (in_blocksTaken >= BLOCK_COUNT) {
-        return "\n\nEvery entry was sent, so the MKS-80's memory may now hold the new bank "
-               "in part or in whole.";
-    }
-    return "\n\nThe MKS-80 now holds a partly written memory: entries 11 to " +
-           EntryNumber(in_blocksTaken * BLOCK_SLOTS - 1) +
-           " may have changed, the others are as they were.";
+    m_Host.TransferEnded(in_report);
 }
 
 void CMidiManager::EndRefused(uint8_t in_command) {
-    if (m_TransferKind == TransferKind::Receive) {
-        // Fetching never writes the instrument's memory: its protect is no reason.
-        std::string text = m_BlockCounter == 0
-                               ? std::string("The MKS-80 refused to send its memory.")
-                               : "The MKS-80 stopped sending its memory after " +
-                                     std::to_string(m_BlockCounter) +
-                                     " of 16 blocks.\n\nThese entries were not received:" +
-                                     MissingEntriesText(m_BlockCounter);
-        EndTransfer(TransferOutcome::Refused, false, text);
-        return;
-    }
-    // m_BlockCounter is the next block to send: the refused message is block
-    // m_BlockCounter - 1, WSD before the first and EOD after the last.
-    const int refused = m_BlockCounter - 1;
-    if (refused < 0) {
-        EndTransfer(TransferOutcome::Refused, false, kRefusedText);
-        return;
-    }
-    std::string text;
-    if (refused >= BLOCK_COUNT) {
-        text = "The MKS-80 could not store the bank it was sent.";
-    } else if (in_command == HS_ERR) {
-        std::vector<int> entries;
-        for (int j = 0; j < BLOCK_SLOTS; ++j) {
-            entries.push_back(refused * BLOCK_SLOTS + j);
-        }
-        text = "The MKS-80 could not take entries " + EntryNumberList(entries) +
-               ": it answered them with an error.";
-    } else {
-        text = kRefusedText;
-    }
-    EndTransfer(TransferOutcome::Refused, false,
-                text + PartlyWrittenText(std::min(refused, BLOCK_COUNT)));
+    TransferReport report;
+    report.answer = in_command;
+    EndTransfer(TransferOutcome::Refused, false, std::move(report));
 }
 
 TransferOutcome CMidiManager::ReceiveOutcome() const {
@@ -889,10 +741,7 @@ void CMidiManager::HandleArrival(const Arrival& in_arrival) {
             // The instrument ended its data early: what came is kept, what did not
             // is named.
             AcknowledgeBlock();
-            EndTransfer(TransferOutcome::CompletedDamaged, false,
-                        "The MKS-80 ended its data after " + std::to_string(m_BlockCounter) +
-                            " of 16 blocks.\n\nThese entries were not received:" +
-                            MissingEntriesText(m_BlockCounter));
+            EndTransfer(TransferOutcome::CompletedDamaged, false);
             return;
         }
         const bool end = m_BlockCounter == kEndOfData;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "midi/HandshakeMessages.h"
+#include "midi/MidiFault.h"
 #include "midi/MidiHost.h"
 #include "midi/MidiService.h"
 #include "midi/globaldata.h"
@@ -67,7 +68,7 @@ class CMidiManager {
     void GetPatches();
     void SendPatches();
 
-    void OpenMidiPorts();
+    bool OpenMidiPorts();
     void CloseMidiPorts();
     bool TestMidiPorts();
 
@@ -83,20 +84,21 @@ class CMidiManager {
     void ProbeDevices(unsigned in_inDev, unsigned in_outDev, int in_channel, int in_timeout_ms,
                       std::function<void(bool)> in_done);
 
-    // The single ports and buffers.
-    void OpenMidiInPort();
-    void OpenMidiOutPort();
+    // The single ports and buffers. False when a fault that ends the program was
+    // reported: the step goes no further.
+    bool OpenMidiInPort();
+    bool OpenMidiOutPort();
     void CloseMidiInPort();
     void CloseMidiOutPort();
-    void CreateSysExBuffers();
-    void CreateOutSysExBuffer();
-    void DeleteInSysExBuffer();
-    void DeleteOutSysExBuffer();
-    void CreateAllSysExBuffers();
-    void DeleteAllSysExBuffers();
-    void CopyToOutBuffer(const uint8_t* in_message, int32_t in_length);
+    bool CreateSysExBuffers();
+    bool CreateOutSysExBuffer();
+    bool DeleteInSysExBuffer();
+    bool DeleteOutSysExBuffer();
+    bool CreateAllSysExBuffers();
+    bool DeleteAllSysExBuffers();
+    bool CopyToOutBuffer(const uint8_t* in_message, int32_t in_length);
 
-    // Senders; a failure shows its message boxes and changes nothing else.
+    // Senders; a failure is reported and changes nothing else.
     void SendAck();
     void SendEod();
     void SendDataBlock();
@@ -132,16 +134,17 @@ class CMidiManager {
     void SendNextBlock();
     void ReArmInput();
 
-    // Sends one message; a failure shows the "Error" box and the reason for its code
-    // (the invalid-parameter reason only for WSD) and is returned.
+    // Sends one message; a failure is reported (as the announcement of a send for
+    // WSD) and returned.
     MMRESULT SendMessage(const uint8_t* in_message, int32_t in_length, bool in_isWsd);
     void StartTransfer(TransferKind in_kind);
     void RestartAnswerTimer();
     void StopAnswerTimer();
     void OnAnswerTimeout();
-    // in_text, when given, is shown instead of the outcome's own message.
+    // Reports the end: in_report's kind, outcome, blocks and entries are filled in here.
     void EndTransfer(TransferOutcome in_outcome, bool in_busyCleared,
-                     const std::string& in_text = std::string());
+                     TransferReport in_report = TransferReport());
+    void Fault(MidiFault::Where in_where, MMRESULT in_code = MMSYSERR_NOERROR);
     TransferOutcome ReceiveOutcome() const;
     bool IsOwnEcho(const std::vector<uint8_t>& in_message) const;
     // Whether a long message is one the transfer in hand waits for: a handshake
@@ -150,10 +153,6 @@ class CMidiManager {
     bool IsAwaited(const std::vector<uint8_t>& in_message) const;
     bool IsOwnHandshake(const std::vector<uint8_t>& in_message, uint8_t in_command) const;
     void EndRefused(uint8_t in_command);
-    // The message for a send that stopped part way; empty when nothing was written.
-    std::string PartlyWrittenText(int in_blocksTaken) const;
-    // Damaged blocks and blocks from in_firstMissing on, as entry numbers.
-    std::string MissingEntriesText(int in_firstMissing) const;
 
     void OnProbeArrival(uint64_t in_serial, const Arrival& in_arrival);
     void FinishProbe(bool in_ok);

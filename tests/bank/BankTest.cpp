@@ -12,7 +12,9 @@ namespace {
 class RecordingView : public CBankView {
   public:
     void RefreshRow(int in_row) override { rows.push_back(in_row); }
+    void IndexRefused(const std::string& in_text) override { refused.push_back(in_text); }
     std::vector<int> rows;
+    std::vector<std::string> refused;
 };
 
 const int8_t kPatchDefaults[PATCH_PARAM_COUNT] = {3,  60, 50, 5, 3, 2, 5, 5, 0, 0, 0, 0,
@@ -79,7 +81,7 @@ TEST(Bank, UsesToneReadsBytesThreeAndThirteenOnly) {
     EXPECT_FALSE(patch->UsesTone(7));
 }
 
-TEST(Bank, IndexOutsideTheBankIsReportedAndYieldsNoEntry) {
+TEST(Bank, IndexOutsideTheBankIsReportedToItsViewAndYieldsNoEntry) {
     platform::RecordingPrompter prompter;
     platform::ScopedPrompter scoped(prompter);
     RecordingView view;
@@ -88,10 +90,11 @@ TEST(Bank, IndexOutsideTheBankIsReportedAndYieldsNoEntry) {
     EXPECT_EQ(bank.GetPatch(-1), nullptr);
     EXPECT_EQ(bank.GetTone(64), nullptr);
     EXPECT_NE(bank.GetTone(63), nullptr);
-    EXPECT_EQ(prompter.Texts(),
+    EXPECT_EQ(view.refused,
               (std::vector<std::string>{"Invalid index passed to CSysExData::GetPatch",
                                         "Invalid index passed to CSysExData::GetPatch",
                                         "Invalid index passed to CSysExData::GetTone"}));
+    EXPECT_TRUE(prompter.Texts().empty());  // the bank shows no box itself
 }
 
 TEST(Bank, BytesAboveSevenBitsAreKeptAndReadBackNegative) {

@@ -137,7 +137,7 @@ TEST(Handshake, MessagesCarryTheDeviceByteOfTheChannel) {
     EXPECT_EQ(std::vector<uint8_t>(messages.Eod(), messages.Eod() + messages.EodLength()),
               (std::vector<uint8_t>{0xF0, 0x41, 0x45, 0x00, 0x20, 0xF7}));
 
-    messages.SetMidiChannel(16);
+    ASSERT_TRUE(messages.SetMidiChannel(16));
     for (const uint8_t* message : {messages.Ack(), messages.Eod(), messages.Rqd(), messages.Wsd(),
                                    &messages.DatHeader()[0]}) {
         EXPECT_EQ(message[3], 0x0F);
@@ -145,19 +145,18 @@ TEST(Handshake, MessagesCarryTheDeviceByteOfTheChannel) {
     CNullBankView view;
     CSysExData bank(&view);
     EXPECT_EQ(messages.BuildDataMessage(0, AccessOf(bank))[3], 0x0F);
-    messages.SetMidiChannel(1);
+    ASSERT_TRUE(messages.SetMidiChannel(1));
     EXPECT_EQ(messages.Rqd()[3], 0x00);
     EXPECT_EQ(messages.DeviceByte(), 0x00);
 }
 
-TEST(HandshakeDeathTest, ChannelBelowOneEndsTheProgram) {
-    EXPECT_EXIT(
-        {
-            CHandshakeMessages messages;
-            messages.SetMidiChannel(0);
-        },
-        testing::ExitedWithCode(1),
-        "Internal Program Error: Invalid Midi Channel.  Program will now exit.");
+// The desktop program ends on it (its own test); the messages stay as they were.
+TEST(Handshake, ChannelBelowOneIsRefusedAndChangesNothing) {
+    CHandshakeMessages messages;
+    ASSERT_TRUE(messages.SetMidiChannel(5));
+    EXPECT_FALSE(messages.SetMidiChannel(0));
+    EXPECT_EQ(messages.DeviceByte(), 4);
+    EXPECT_EQ(messages.Ack()[3], 4);
 }
 
 }  // namespace

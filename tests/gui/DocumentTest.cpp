@@ -8,8 +8,8 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QProcess>
-#include <memory>
 #include <QStandardPaths>
+#include <memory>
 #include <sstream>
 
 #include <QClipboard>
@@ -59,6 +59,12 @@ TEST_F(DocumentTest, NewBanksAreNumberedSinceStartUp) {
     Trigger(cmd::New);
     EXPECT_EQ(Doc()->GetTitle(), QStringLiteral("MKS80v3"));
     EXPECT_EQ(Frame()->windowTitle(), QStringLiteral("Quorlin - MKS80v3[*]"));
+}
+
+TEST_F(DocumentTest, AnIndexOutsideTheWindowsBankIsToldInABox) {
+    EXPECT_EQ(View()->GetSysExData()->GetTone(64), nullptr);
+    EXPECT_EQ(m_Prompter.Texts(),
+              std::vector<std::string>{"Invalid index passed to CSysExData::GetTone"});
 }
 
 TEST_F(DocumentTest, FileDialogsStartNearTheBanks) {

@@ -197,6 +197,23 @@ TEST_F(StartupDeathTest, NegativePauseTimeEndsTheProgramWithItsMessage) {
         "Internal Program Error: in_NewPauseTime is negative when it really shouldn't be :\\(");
 }
 
+TEST_F(StartupDeathTest, ChannelBelowOneEndsTheProgramWithItsMessage) {
+    m_UseConsolePrompter = true;
+    ASSERT_TRUE(Start());
+    EXPECT_EXIT(m_App->SetMidiChannel(0), ::testing::ExitedWithCode(1),
+                "Internal Program Error: Invalid Midi Channel\\.  Program will now exit\\.");
+}
+
+// The link reports; the program shows each box in order and ends on a fatal one.
+TEST_F(StartupDeathTest, FatalLinkFaultEndsTheProgramAfterTheBoxesBeforeIt) {
+    m_UseConsolePrompter = true;
+    ASSERT_TRUE(Start(std::make_unique<DeviceListService>(1, 1)));
+    EXPECT_EXIT(m_App->GetMidiManager()->OpenMidiPorts(), ::testing::ExitedWithCode(1),
+                "Cannot Open Midi In Port\n.*Internal Program Error: Inside "
+                "CMidiManager::OpenMidiOutPort\\(\\)\n\n\nError was 2, base 0The specified "
+                "device identifier is out of range\\.");
+}
+
 TEST(QtSettingsStoreTest, KeepsThirtyTwoBitValuesAndTreatsOthersAsMissing) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("settings.ini"));

@@ -202,4 +202,23 @@ TEST_F(TransferTest, QuittingDuringAFetchEndsItQuietly) {
     EXPECT_TRUE(m_Prompter.Texts().empty()) << m_Prompter.Texts().front();
 }
 
+// The link reports how a transfer ended; the window says it in the link's words.
+using TransferTextTest = GuiFixture;
+
+TEST_F(TransferTextTest, ARefusedSendIsToldInABox) {
+    Mks80Options options;
+    options.reject = true;
+    ASSERT_TRUE(Start(std::make_unique<VirtualMks80>(options, std::string())));
+    Trigger(cmd::SendPatches);
+    for (int step = 0; step < 3000 && m_App->IsMidiBusy(); ++step) {
+        m_Loop->Advance(10);
+    }
+    ASSERT_FALSE(m_App->IsMidiBusy());
+    // After the question that let the send go.
+    ASSERT_EQ(m_Prompter.Texts().size(), 2u);
+    EXPECT_EQ(m_Prompter.Texts()[1],
+              "The MKS-80 refused the transfer.\n\nIts memory protect may be on: turn it off on "
+              "the MKS-80 and try again.");
+}
+
 }  // namespace

@@ -14,6 +14,7 @@
 #include "bank/BlockLayout.h"
 #include "bank/SysExData.h"
 #include "midi/HandshakeMessages.h"
+#include "midi/LinkTexts.h"
 #include "midi/MidiHost.h"
 #include "midi/MidiManager.h"
 #include "midi/Mks80Engine.h"
@@ -38,8 +39,19 @@ class RecordingHost : public MidiHost {
         received.push_back({in_first, in_count});
         lastBank = in_bank;
     }
-    void TransferEnded(TransferKind in_kind, TransferOutcome in_outcome) override {
-        ended.push_back({in_kind, in_outcome});
+    // Speaks as the front ends do, so the tests read the texts a user would.
+    void LinkFault(const MidiFault& in_fault) override {
+        faults.push_back(in_fault);
+        for (const std::string& text : LinkTexts(in_fault)) {
+            platform::GetPrompter().Message(text);
+        }
+    }
+    void TransferEnded(const TransferReport& in_report) override {
+        ended.push_back({in_report.kind, in_report.outcome});
+        reports.push_back(in_report);
+        for (const std::string& text : LinkTexts(in_report)) {
+            platform::GetPrompter().Message(text);
+        }
     }
 
     bool busy = false;
@@ -50,6 +62,8 @@ class RecordingHost : public MidiHost {
     std::vector<std::pair<int, int>> received;
     CSysExData* lastBank = nullptr;
     std::vector<std::pair<TransferKind, TransferOutcome>> ended;
+    std::vector<TransferReport> reports;
+    std::vector<MidiFault> faults;
 };
 
 inline Bytes ShortMessage(uint8_t in_command, uint8_t in_device = 0) {
@@ -75,18 +89,6 @@ inline bool SameEntries(const CSysExData& in_a, const CSysExData& in_b, int in_f
         }
     }
     return true;
-}
-
-// The escaped form of a literal text, for the message checks of death tests.
-inline std::string Literal(const std::string& in_text) {
-    std::string out;
-    for (char c : in_text) {
-        if (std::string("\\^$.|?*+()[]{}").find(c) != std::string::npos) {
-            out += '\\';
-        }
-        out += c;
-    }
-    return out;
 }
 
 class LinkTest : public ::testing::Test {

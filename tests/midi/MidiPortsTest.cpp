@@ -150,7 +150,7 @@ TEST_F(LinkTest, MessagesGoOutAtTheirExactLengths) {
 }
 
 TEST_F(LinkTest, ChannelSetsTheDeviceByteOfWhatGoesOut) {
-    link->GetMessages().SetMidiChannel(16);
+    ASSERT_TRUE(link->GetMessages().SetMidiChannel(16));
     link->GetPatches();
     link->SendAck();
     ASSERT_EQ(service.Sent().size(), 2u);
@@ -215,30 +215,43 @@ TEST_F(LinkTest, AccessorsReachTheCurrentBank) {
 
 // ---- The fatal rows ---------------------------------------------------------------
 
-// The boxes of a dying child go to standard error, where the death test reads them.
-class LinkDeathTest : public LinkTest {
+// A fatal fault is reported with its text and the step goes no further; the front
+// end ends the program (its own tests show that).
+class LinkFaultTest : public LinkTest {
   protected:
-    void SetUp() override {
-        LinkTest::SetUp();
-        platform::SetPrompter(nullptr);
+    // The one text of the last fault, which must be fatal.
+    std::string FatalText() {
+        EXPECT_FALSE(host.faults.empty());
+        if (host.faults.empty()) {
+            return std::string();
+        }
+        EXPECT_TRUE(host.faults.back().IsFatal());
+        EXPECT_FALSE(prompter.Texts().empty());
+        return prompter.Texts().empty() ? std::string() : prompter.Texts().back();
     }
 };
 
-TEST_F(LinkDeathTest, AccessorIndexOfSixtyFourEndsTheProgram) {
+TEST_F(LinkFaultTest, AccessorIndexOfSixtyFourIsFatal) {
     const std::string text =
-        Literal("Internal Program Error: Inside CMidiManager::aGetToneData, invalid in_SysExBlock");
-    EXPECT_EXIT(link->aGetToneData(64), ::testing::ExitedWithCode(1), text);
-    EXPECT_EXIT(link->aGetPatchData(64), ::testing::ExitedWithCode(1), text);
+        "Internal Program Error: Inside CMidiManager::aGetToneData, invalid in_SysExBlock";
+    EXPECT_EQ(link->aGetToneData(64), nullptr);
+    EXPECT_EQ(FatalText(), text);
+    EXPECT_EQ(link->aGetPatchData(64), nullptr);
+    EXPECT_EQ(FatalText(), text);
+    EXPECT_EQ(host.faults.size(), 2u);
 }
 
-TEST_F(LinkDeathTest, InputStartFailureEndsTheProgram) {
+TEST_F(LinkFaultTest, InputStartFailureIsFatalAndNoBufferFollows) {
     service.Fail("midiInStart", MMSYSERR_ERROR);
-    EXPECT_EXIT(link->OpenMidiPorts(), ::testing::ExitedWithCode(1),
-                Literal("Internal Program Error: Inside CMidiManager::OpenMidiInPort() - "
-                        "MidiInStart has failed"));
+    link->OpenMidiPorts();
+    EXPECT_EQ(FatalText(),
+              "Internal Program Error: Inside CMidiManager::OpenMidiInPort() - MidiInStart has "
+              "failed");
+    EXPECT_EQ(service.Calls(), (Calls{"midiInOpen(0)", "midiInStart"}));
+    EXPECT_FALSE(link->IsInPortOpen());
 }
 
-TEST_F(LinkDeathTest, OutputOpenFailureNamesTheCodeAndItsReason) {
+TEST_F(LinkFaultTest, OutputOpenFailureNamesTheCodeAndItsReason) {
     const std::vector<std::pair<MMRESULT, std::string>> rows = {
         {MMSYSERR_BADDEVICEID, "The specified device identifier is out of range."},
         {MMSYSERR_ALLOCATED, "The specified resource is already allocated."},
@@ -252,16 +265,17 @@ TEST_F(LinkDeathTest, OutputOpenFailureNamesTheCodeAndItsReason) {
         ScriptedMidiService failing;
         failing.Fail("midiOutOpen", row.first);
         CMidiManager manager(failing, loop, host);
-        const std::string text =
-            "Internal Program Error: Inside CMidiManager::OpenMidiOutPort()"
-            "\n\n\nError was " +
-            std::to_string(row.first) + ", base 0" + row.second + "\n";
-        EXPECT_EXIT(manager.OpenMidiPorts(), ::testing::ExitedWithCode(1), Literal(text))
+        manager.OpenMidiPorts();
+        EXPECT_EQ(FatalText(),
+                  "Internal Program Error: Inside CMidiManager::OpenMidiOutPort()\n\n\nError was " +
+                      std::to_string(row.first) + ", base 0" + row.second)
             << row.first;
+        EXPECT_FALSE(manager.IsOutPortOpen());
+        EXPECT_EQ(failing.Calls().back(), "midiOutOpen(0)");  // no buffer for it
     }
 }
 
-TEST_F(LinkDeathTest, BufferFailuresNameTheOperationAndTheReason) {
+TEST_F(LinkFaultTest, BufferFailuresNameTheOperationAndTheReason) {
     struct Row {
         std::string call;
         MMRESULT code;
@@ -275,49 +289,55 @@ TEST_F(LinkDeathTest, BufferFailuresNameTheOperationAndTheReason) {
     const std::string add = in + "Could Not attach SYSEX Input buffers to the MIDI in port.";
     const std::vector<Row> rows = {
         {"midiInPrepareHeader", MMSYSERR_INVALHANDLE,
-         prep + "\n\nThe specified device handle is invalid.\n"},
+         prep + "\n\nThe specified device handle is invalid."},
         {"midiInPrepareHeader", MMSYSERR_NOMEM,
-         prep + "\n\nThe system is unable to allocate or lock memory.\n"},
+         prep + "\n\nThe system is unable to allocate or lock memory."},
         {"midiInPrepareHeader", MMSYSERR_INVALPARAM,
-         prep + "\n\nThe specified address is invalid.\n"},
-        {"midiInPrepareHeader", MIDIERR_NOTREADY, prep + "\n"},
+         prep + "\n\nThe specified address is invalid."},
+        {"midiInPrepareHeader", MIDIERR_NOTREADY, prep},
         {"midiInAddBuffer", MMSYSERR_INVALHANDLE,
-         add + "\n\nThe specified device handle is invalid.\n"},
+         add + "\n\nThe specified device handle is invalid."},
         {"midiInAddBuffer", MMSYSERR_NOMEM,
-         add + "\n\nThe system is unable to allocate or lock memory.\n"},
+         add + "\n\nThe system is unable to allocate or lock memory."},
         {"midiInAddBuffer", MMSYSERR_INVALPARAM,
-         add + "\n\nThe specified pointer or structure is invalid.\n"},
+         add + "\n\nThe specified pointer or structure is invalid."},
         {"midiInAddBuffer", MIDIERR_UNPREPARED,
-         add + "\n\nThe buffer pointed to by lpMidiInHdr has not been prepared.\n"},
+         add + "\n\nThe buffer pointed to by lpMidiInHdr has not been prepared."},
         {"midiInAddBuffer", MIDIERR_STILLPLAYING,
-         add + "\n\nThe buffer pointed to by lpMidiInHdr is still in the queue.\n"},
+         add + "\n\nThe buffer pointed to by lpMidiInHdr is still in the queue."},
         {"midiOutPrepareHeader", MMSYSERR_INVALHANDLE,
-         out + "\n\nThe specified device handle is invalid.\n"},
+         out + "\n\nThe specified device handle is invalid."},
         {"midiOutPrepareHeader", MMSYSERR_NOMEM,
-         out + "\n\nThe system is unable to allocate or lock memory.\n"},
+         out + "\n\nThe system is unable to allocate or lock memory."},
         {"midiOutPrepareHeader", MMSYSERR_INVALPARAM,
-         out + "\n\nThe specified address is invalid.\n"},
+         out + "\n\nThe specified address is invalid."},
     };
     for (const Row& row : rows) {
         ScriptedMidiService failing;
         failing.Fail(row.call, row.code);
         CMidiManager manager(failing, loop, host);
-        EXPECT_EXIT(manager.OpenMidiPorts(), ::testing::ExitedWithCode(1), Literal(row.text))
-            << row.call << " " << row.code;
+        manager.OpenMidiPorts();
+        EXPECT_EQ(FatalText(), row.text) << row.call << " " << row.code;
+        EXPECT_EQ(failing.Calls().back(), row.call);  // the open goes no further
     }
 }
 
-TEST_F(LinkDeathTest, UnprepareFailuresAreFatal) {
+TEST_F(LinkFaultTest, UnprepareFailuresAreFatal) {
     link->OpenMidiPorts();
     service.Fail("midiInUnprepareHeader", MMSYSERR_INVALHANDLE);
-    EXPECT_EXIT(link->DeleteAllSysExBuffers(), ::testing::ExitedWithCode(1),
-                Literal("Internal Program Error: Inside CMidiManager::") + ".*" +
-                    Literal("midiInUnprepareHeader\n\nThe specified device handle is invalid."));
+    link->DeleteAllSysExBuffers();
+    EXPECT_EQ(FatalText(),
+              "Internal Program Error: Inside CMidiManager::DeleteInSysExBuffer.\nCould Not "
+              "release the SYSEX Input buffer.\nOn midiInUnprepareHeader\n\nThe specified device "
+              "handle is invalid.");
+    EXPECT_EQ(service.Calls().back(), "midiInUnprepareHeader");  // the output is left alone
     ScriptedMidiService failing;
     CMidiManager manager(failing, loop, host);
     manager.OpenMidiPorts();
     failing.Fail("midiOutUnprepareHeader", MMSYSERR_INVALPARAM);
-    EXPECT_EXIT(manager.DeleteOutSysExBuffer(), ::testing::ExitedWithCode(1),
-                Literal("Internal Program Error: Inside CMidiManager::") + ".*" +
-                    Literal("midiOutUnprepareHeader\n\nThe specified address is invalid."));
+    manager.DeleteOutSysExBuffer();
+    EXPECT_EQ(FatalText(),
+              "Internal Program Error: Inside CMidiManager::DeleteOutSysExBuffer.\nCould Not "
+              "release the SYSEX Output buffer.\nOn midiOutUnprepareHeader\n\nThe specified "
+              "address is invalid.");
 }

@@ -152,6 +152,8 @@ TEST_F(LinkTest, SendAnnouncesThenSendsEachBlockOnEachAnswerAndEndsOnTheEighteen
     EXPECT_EQ(service.Calls(), (Calls{"midiInUnprepareHeader", "midiOutUnprepareHeader"}));
     EXPECT_EQ(host.ended, (std::vector<std::pair<TransferKind, TransferOutcome>>{
                               {TransferKind::Send, TransferOutcome::Completed}}));
+    EXPECT_EQ(host.reports.back().blocks, 17);
+    EXPECT_EQ(host.reports.back().entries.size(), 64u);
     EXPECT_EQ(host.progress,
               (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
     // No input buffer is left queued: a further message is not delivered.
@@ -187,6 +189,8 @@ TEST_F(LinkTest, FailedRequestEndsTheFetchAndFreesTheCommands) {
             "Error", "MidiOut Error - MIDIERR_NOTREADY:\nThe hardware is busy with other data."}));
     EXPECT_EQ(host.ended, (std::vector<std::pair<TransferKind, TransferOutcome>>{
                               {TransferKind::Receive, TransferOutcome::SendFailed}}));
+    EXPECT_EQ(host.reports.back().code, MIDIERR_NOTREADY);
+    EXPECT_TRUE(host.reports.back().entries.empty());
     Wait(10000);
     EXPECT_EQ(prompter.Texts().size(), 2u);  // no time-out box on top
     // Whatever still arrives is let go.
@@ -442,6 +446,12 @@ TEST_F(LinkTest, DamagedBlocksAreNotStoredAndAreNamedWhenTheFetchEnds) {
                                        "entries were not received: 21 22 23 24 55 56 57 58"});
     EXPECT_EQ(host.ended.back().second, TransferOutcome::CompletedDamaged);
     EXPECT_EQ(host.received.size(), 14u);
+    // The report lists what arrived: all but the entries of blocks 2 and 9.
+    const TransferReport& report = host.reports.back();
+    EXPECT_EQ(report.blocks, 16);
+    ASSERT_EQ(report.entries.size(), 56u);
+    EXPECT_EQ(report.entries[8], 12);
+    EXPECT_EQ(report.entries[32], 40);
 }
 
 TEST_F(LinkTest, ForeignLongMessagesAreLetGoAtOnceAndShiftNoBlock) {

@@ -110,7 +110,7 @@ TEST_F(VirtualTransfer, InstrumentOnAnotherChannelGivesNoAnswer) {
     EXPECT_EQ(RunToEnd(), 100 + CMidiManager::kAnswerTimeoutMs);
     EXPECT_EQ(host.ended.back().second, TransferOutcome::NoAnswer);
     host.ended.clear();
-    link->GetMessages().SetMidiChannel(2);
+    ASSERT_TRUE(link->GetMessages().SetMidiChannel(2));
     link->GetPatches();
     RunToEnd();
     EXPECT_EQ(host.ended.back().second, TransferOutcome::Completed);
@@ -264,8 +264,8 @@ TEST_F(VirtualTransfer, MemoryThatCannotBeWrittenFailsTheSend) {
 class QuittingHost : public RecordingHost {
   public:
     explicit QuittingHost(platform::PlainEventLoop& in_loop) : loop(in_loop) {}
-    void TransferEnded(TransferKind in_kind, TransferOutcome in_outcome) override {
-        RecordingHost::TransferEnded(in_kind, in_outcome);
+    void TransferEnded(const TransferReport& in_report) override {
+        RecordingHost::TransferEnded(in_report);
         loop.Quit();
     }
     platform::PlainEventLoop& loop;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "mks80/Parameters.h"
+
 class CSysExData;
 
 // The one reader of bank files, recorded dumps (.syx) and Standard MIDI Files
@@ -23,7 +25,8 @@ enum class FileKind { Unknown, BankFile, Dump, MidiFile };
 constexpr size_t BANK_FILE_MAX_NAME = 4096;
 // The most of any file that is read: the longest bank file that can pass, which is
 // also more than a MIDI file carrying a dump needs.
-constexpr size_t BANK_FILE_READ_LIMIT = 64 * (2 * (10 + 2 * BANK_FILE_MAX_NAME) + 62);
+constexpr size_t BANK_FILE_READ_LIMIT =
+    64 * (2 * (10 + 2 * BANK_FILE_MAX_NAME) + mks80::PATCH_BYTES + mks80::TONE_BYTES);
 
 struct BankReadReport {
     ReadResult result = ReadResult::Ok;

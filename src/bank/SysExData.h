@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "mks80/Parameters.h"
+
 class CArchive;
 
 constexpr int BANK_SIZE = 64;
-constexpr int PATCH_PARAM_COUNT = 23;
-constexpr int TONE_PARAM_COUNT = 39;
+constexpr int PATCH_PARAM_COUNT = mks80::PATCH_BYTES;
+constexpr int TONE_PARAM_COUNT = mks80::TONE_BYTES;
 
 // The names that mean something of their own; each is exactly 17 characters.
 extern const char* const kEmptyName;         // "------Empty------"
@@ -54,7 +56,7 @@ class CPatchData {
     std::string GetName() const { return m_Name; }
     void SetName(const std::string& in_name) { m_Name = in_name; }
     bool IsEmpty() const;
-    // True when parameter byte 3 or 13 names tone in_tone.
+    // True when either half's tone number names tone in_tone.
     bool UsesTone(int in_tone) const;
 
   private:

@@ -40,7 +40,8 @@ BankReadReport ReadBankFile(const uint8_t* in_data, size_t in_size, bool in_more
     CSysExData loaded(&view);
     std::istringstream stream(std::string(reinterpret_cast<const char*>(in_data), in_size));
     CArchive archive(stream);
-    if (!loaded.LoadBank(archive)) {
+    EmptyEntries emptyInFile;
+    if (!loaded.LoadBank(archive, &emptyInFile)) {
         return Refused(
             ReadResult::NotABank, FileKind::BankFile,
             in_more ? "it is larger than any bank file" : "it ends before its 64th entry");
@@ -59,6 +60,7 @@ BankReadReport ReadBankFile(const uint8_t* in_data, size_t in_size, bool in_more
         return Refused(ReadResult::NotABank, FileKind::BankFile, "it goes on after its 64th entry");
     }
     CopyEntries(loaded, io_bank, 0, BANK_SIZE);
+    report.emptyInFile = std::move(emptyInFile);
     report.highByteEntries = EntriesWithHighBytes(io_bank);
     return report;
 }

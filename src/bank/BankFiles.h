@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "mks80/Parameters.h"
-
-class CSysExData;
+#include "bank/SysExData.h"
 
 // The one reader of bank files, recorded dumps (.syx) and Standard MIDI Files
 // (.mid), each told by its content, with a report of what the file held.
@@ -36,6 +34,9 @@ struct BankReadReport {
     std::vector<int> badChecksums;     // dump: blocks (in file order) taken with a wrong checksum
     std::vector<int> highByteEntries;  // entries holding parameter bytes of 80H or more
     bool trailingBytes = false;        // bank file: bytes after the 64th entry, not read
+    // bank file: the entries it names "------Empty------", which the bank now holds
+    // under their placeholder names (they are loaded entries now)
+    EmptyEntries emptyInFile;
 
     // The number of entries the file gave values to.
     int EntriesRead() const;

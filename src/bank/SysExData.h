@@ -81,6 +81,12 @@ class CToneData {
     std::array<int8_t, TONE_PARAM_COUNT> m_Data{};
 };
 
+// Indices of the patches and tones named "------Empty------".
+struct EmptyEntries {
+    std::vector<int> patches;
+    std::vector<int> tones;
+};
+
 // A bank: 64 patches and 64 tones, addressed by index 0 to 63.
 class CSysExData {
   public:
@@ -97,8 +103,10 @@ class CSysExData {
     // Writes the 64 entries in the bank file format. False when the stream failed.
     [[nodiscard]] bool StoreBank(CArchive& ar) const;
     // Reads 64 entries, refreshing each row as it completes. False when the file
-    // ended early: the entries read before that keep their new contents.
-    [[nodiscard]] bool LoadBank(CArchive& ar);
+    // ended early: the entries read before that keep their new contents. An entry the
+    // file names "------Empty------" takes its placeholder name; out_emptyInFile, when
+    // given, receives which ones they were.
+    [[nodiscard]] bool LoadBank(CArchive& ar, EmptyEntries* out_emptyInFile = nullptr);
     // Fills the bank from recorded bulk-dump messages; never reads past in_size
     // nor past the first 10000 bytes. Real-time bytes are skipped, and so are the
     // handshake messages WSD, RQD and ACK. Returns the number of data blocks taken;

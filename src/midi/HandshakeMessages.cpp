@@ -1,43 +1,34 @@
 #include "midi/HandshakeMessages.h"
 
-#include <cstring>
-
-namespace {
-const uint8_t kNameBody[7] = {0x4D, 0x4B, 0x53, 0x2D, 0x38, 0x30, 0x00};  // "MKS-80", 0
-
-void FillShort(uint8_t (&out)[6], uint8_t command) {
-    const uint8_t bytes[6] = {0xF0, 0x41, command, 0x00, 0x20, 0xF7};
-    std::memcpy(out, bytes, sizeof bytes);
-}
-
-void FillNamed(uint8_t (&out)[13], uint8_t command) {
-    const uint8_t head[5] = {0xF0, 0x41, command, 0x00, 0x20};
-    std::memcpy(out, head, sizeof head);
-    std::memcpy(out + 5, kNameBody, sizeof kNameBody);
-    out[12] = 0xF7;
-}
-}  // namespace
+#include <algorithm>
 
 CHandshakeMessages::CHandshakeMessages() {
-    FillShort(m_Ack, HS_ACK);
-    FillShort(m_Eod, HS_EOD);
-    FillNamed(m_Rqd, HS_RQD);
-    FillNamed(m_Wsd, HS_WSD);
-    const uint8_t dat[BLOCK_HEADER_SIZE] = {0xF0, 0x41, HS_DAT, 0x00, 0x20};
-    std::memcpy(m_DatHeader, dat, sizeof dat);
+    Fill();
+}
+
+void CHandshakeMessages::Fill() {
+    const auto copy = [](const auto& in_from, uint8_t* out_to) {
+        std::copy(in_from.begin(), in_from.end(), out_to);
+    };
+    copy(mks80::ShortHandshake(HS_ACK, m_DeviceByte), m_Ack);
+    copy(mks80::ShortHandshake(HS_EOD, m_DeviceByte), m_Eod);
+    copy(mks80::NamedHandshake(HS_RQD, m_DeviceByte), m_Rqd);
+    copy(mks80::NamedHandshake(HS_WSD, m_DeviceByte), m_Wsd);
+    copy(mks80::HandshakeHeader(HS_DAT, m_DeviceByte), m_DatHeader);
 }
 
 bool CHandshakeMessages::SetMidiChannel(int in_channel) {
     if (in_channel < 1) {
         return false;
     }
-    m_DeviceByte = static_cast<uint8_t>(in_channel - 1);
-    m_Ack[3] = m_DeviceByte;
-    m_Eod[3] = m_DeviceByte;
-    m_Rqd[3] = m_DeviceByte;
-    m_Wsd[3] = m_DeviceByte;
-    m_DatHeader[3] = m_DeviceByte;
+    m_DeviceByte = mks80::DeviceByte(in_channel);
+    Fill();
     return true;
+}
+
+bool CHandshakeMessages::IsOwn(const std::vector<uint8_t>& in_message, uint8_t in_command) const {
+    return mks80::IsHandshakeMessage(in_message.data(), in_message.size()) &&
+           in_message[2] == in_command && in_message[3] == m_DeviceByte;
 }
 
 DataMessage CHandshakeMessages::BuildDataMessage(int in_block,

@@ -1,17 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "bank/BlockLayout.h"
+#include "mks80/Messages.h"
 
-// Command bytes of the instrument's handshake bulk dump.
-constexpr uint8_t HS_WSD = 0x40;
-constexpr uint8_t HS_RQD = 0x41;
-constexpr uint8_t HS_DAT = 0x42;
-constexpr uint8_t HS_ACK = 0x43;
-constexpr uint8_t HS_EOD = 0x45;
-constexpr uint8_t HS_ERR = 0x4E;
-constexpr uint8_t HS_RJC = 0x4F;
+// The command bytes are the instrument's own (mks80/Messages.h).
+using mks80::HS_ACK;
+using mks80::HS_DAT;
+using mks80::HS_EOD;
+using mks80::HS_ERR;
+using mks80::HS_RJC;
+using mks80::HS_RQD;
+using mks80::HS_WSD;
 
 // The ready-made handshake messages; byte 3 of each carries the device byte,
 // the MIDI channel less one.
@@ -37,7 +39,14 @@ class CHandshakeMessages {
     // The data message of block in_block of the bank reached through in_entries.
     DataMessage BuildDataMessage(int in_block, const EntryAccess& in_entries) const;
 
+    // Whether in_message is one of the instrument's handshake messages with command
+    // in_command on our device byte.
+    bool IsOwn(const std::vector<uint8_t>& in_message, uint8_t in_command) const;
+
   private:
+    // Builds the five messages for the device byte.
+    void Fill();
+
     uint8_t m_Ack[6];
     int32_t m_AckLength = 6;
     uint8_t m_Eod[6];

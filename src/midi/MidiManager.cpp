@@ -697,9 +697,7 @@ bool CMidiManager::IsOwnEcho(const std::vector<uint8_t>& in_message) const {
 
 bool CMidiManager::IsOwnHandshake(const std::vector<uint8_t>& in_message,
                                   uint8_t in_command) const {
-    return in_message.size() >= 6 && in_message[0] == 0xF0 && in_message[1] == 0x41 &&
-           in_message[2] == in_command && in_message[3] == m_PortData.m_Messages.DeviceByte() &&
-           in_message[4] == 0x20;
+    return m_PortData.m_Messages.IsOwn(in_message, in_command);
 }
 
 bool CMidiManager::IsAwaited(const std::vector<uint8_t>& in_message) const {
@@ -776,10 +774,9 @@ void CMidiManager::ProbeDevices(unsigned in_inDev, unsigned in_outDev, int in_ch
     Probe& probe = *m_ptrProbe;
     probe.serial = ++m_ProbeSerial;
     probe.done = std::move(in_done);
-    probe.deviceByte = static_cast<uint8_t>(in_channel - 1);
-    const CHandshakeMessages& messages = m_PortData.m_Messages;
-    probe.request.assign(messages.Rqd(), messages.Rqd() + messages.RqdLength());
-    probe.request[3] = probe.deviceByte;
+    probe.deviceByte = mks80::DeviceByte(in_channel);
+    const auto request = mks80::NamedHandshake(HS_RQD, probe.deviceByte);
+    probe.request.assign(request.begin(), request.end());
 
     std::weak_ptr<CMidiManager*> alive = m_ptrAlive;
     platform::EventLoop* loop = &m_Loop;
@@ -861,8 +858,8 @@ void CMidiManager::OnProbeArrival(uint64_t in_serial, const Arrival& in_arrival)
     }
     if (in_arrival.bytes.size() > 2 && in_arrival.bytes[2] == HS_DAT) {
         // A dump has begun: stop it so the instrument does not wait for us.
-        const uint8_t reject[6] = {0xF0, 0x41, HS_RJC, probe.deviceByte, 0x20, 0xF7};
-        std::copy(std::begin(reject), std::end(reject), probe.outHdr.data.begin());
+        const auto reject = mks80::ShortHandshake(HS_RJC, probe.deviceByte);
+        std::copy(reject.begin(), reject.end(), probe.outHdr.data.begin());
         probe.outHdr.bufferLength = sizeof reject;
         if (m_Service.OutLongMsg(probe.out, probe.outHdr) != MMSYSERR_NOERROR) {
             QUORLIN_TRACE("\nprobe: the reject could not be sent");

@@ -1,5 +1,6 @@
 #include "midi/Mks80Engine.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -32,11 +33,6 @@ class DemoBytes {
   private:
     uint32_t m_State;
 };
-
-bool IsHandshake(const std::vector<uint8_t>& in_message) {
-    return in_message.size() >= 6 && in_message[0] == 0xF0 && in_message[1] == 0x41 &&
-           in_message[4] == 0x20 && in_message.back() == 0xF7;
-}
 
 // A byte of 80H or more inside a system-exclusive message would end it on a real wire.
 bool SevenBitBody(const std::vector<uint8_t>& in_message) {
@@ -154,12 +150,14 @@ bool Mks80Engine::SaveMemory() {
 }
 
 std::vector<uint8_t> Mks80Engine::Short(uint8_t in_command) const {
-    return {0xF0, 0x41, in_command, static_cast<uint8_t>(m_Options.channel - 1), 0x20, 0xF7};
+    const auto message = mks80::ShortHandshake(in_command, mks80::DeviceByte(m_Options.channel));
+    return std::vector<uint8_t>(message.begin(), message.end());
 }
 
 std::vector<uint8_t> Mks80Engine::DataBlock(int in_block) {
-    const uint8_t header[BLOCK_HEADER_SIZE] = {0xF0, 0x41, HS_DAT,
-                                               static_cast<uint8_t>(m_Options.channel - 1), 0x20};
+    uint8_t header[BLOCK_HEADER_SIZE];
+    const auto start = mks80::HandshakeHeader(HS_DAT, mks80::DeviceByte(m_Options.channel));
+    std::copy(start.begin(), start.end(), header);
     const DataMessage message = EncodeBlock(in_block, AccessOf(m_Memory), header);
     std::vector<uint8_t> bytes(message.begin(), message.end());
     if (in_block == m_Options.corruptBlock) {
@@ -179,10 +177,10 @@ std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t
     if (m_Options.echo) {
         out.push_back(in_message);
     }
-    if (m_Options.silent || !IsHandshake(in_message)) {
+    if (m_Options.silent || !mks80::IsHandshakeMessage(in_message.data(), in_message.size())) {
         return out;
     }
-    if (in_message[3] != static_cast<uint8_t>(m_Options.channel - 1)) {
+    if (in_message[3] != mks80::DeviceByte(m_Options.channel)) {
         return out;  // for another instrument on the same cable
     }
     auto answer = [&](std::vector<uint8_t> in_answer) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,6 +39,14 @@ struct MidiHdr {
     uint32_t bytesRecorded = 0;  // input: bytes of the message that arrived
     uint32_t bufferLength = 0;   // output: bytes the next send transmits
     uint32_t flags = 0;
+
+    // A fresh data area of in_size zero bytes, nothing recorded, no flags.
+    void Renew(size_t in_size) {
+        data.assign(in_size, 0);
+        bufferLength = static_cast<uint32_t>(in_size);
+        flags = 0;
+        bytesRecorded = 0;
+    }
 };
 
 using MidiHandle = uint32_t;

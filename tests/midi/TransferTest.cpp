@@ -573,6 +573,40 @@ TEST_F(LinkTest, TransferStartIsIgnoredWhileOneRuns) {
     EXPECT_EQ(host.setCount, 1);
 }
 
+// ---- What no transfer waits for ------------------------------------------------------
+
+TEST_F(LinkTest, ListenerSeesWhatNoTransferTakesAndTheInputStaysArmedForIt) {
+    std::vector<Bytes> heard;
+    std::vector<uint32_t> shorts;
+    link->SetInputListener([&](const MidiArrival& in_arrival) {
+        if (in_arrival.IsLong()) {
+            heard.push_back(in_arrival.bytes);
+        } else {
+            shorts.push_back(in_arrival.param1);
+        }
+    });
+    const Bytes announcement = {0xF0, 0x41, 0x35, 0x00, 0x20, 0x30, 0x01, 0x00, 0xF7};
+    link->GetPatches();
+    service.InjectLongData(BlockOf(source, 0));
+    service.InjectShort(0xFE);  // real-time: no one hears it
+    Wait(100);
+    ASSERT_TRUE(service.InjectLongData(announcement));
+    service.InjectShort(0x000000C0);  // a program change
+    Wait(0);
+    EXPECT_EQ(heard, std::vector<Bytes>{announcement});
+    EXPECT_EQ(shorts, std::vector<uint32_t>{0xC0});
+    EXPECT_EQ(link->GetBlockCounter(), 1);
+
+    link->ForgetSysExData(&bank);  // no transfer runs any more
+    heard.clear();
+    for (int k = 0; k < 2; ++k) {
+        ASSERT_TRUE(service.InjectLongData(announcement)) << k;
+        Wait(0);
+    }
+    EXPECT_EQ(heard.size(), 2u);
+    EXPECT_EQ(service.Sent().size(), 2u);  // RQD and one ACK: nothing answered them
+}
+
 // ---- The setup dialog's test ------------------------------------------------------------
 
 TEST_F(LinkTest, ProbeAsksTheInstrumentStopsItsDumpAndReleasesBothDevices) {

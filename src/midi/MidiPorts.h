@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+
+#include "midi/HandshakeMessages.h"
+#include "midi/MidiCallbackData.h"
+#include "midi/MidiFault.h"
+#include "midi/MidiHost.h"
+#include "midi/MidiPortData.h"
+#include "midi/MidiService.h"
+
+class CMidiInput;
+
+// The link's one input and one output port and their system-exclusive buffers.
+// Opening asks the hand-over for the input's callback; every refusal of the service
+// is reported to the host. The operations that can fail are false when the fault
+// ends the program: the step goes no further.
+class CMidiPorts {
+  public:
+    // in_input: where the input port's messages go (it may be built after this).
+    CMidiPorts(MidiService& in_service, MidiHost& in_host, CMidiInput& in_input);
+    // Releases the devices still open.
+    ~CMidiPorts();
+    CMidiPorts(const CMidiPorts&) = delete;
+    CMidiPorts& operator=(const CMidiPorts&) = delete;
+
+    // Opens whatever is marked closed: the input port and its queued buffer, the
+    // output port and its prepared buffer.
+    bool OpenMidiPorts();
+    // Marks both closed and lets the devices go, so that the next open does not find
+    // them still held.
+    void CloseMidiPorts();
+
+    bool OpenMidiInPort();
+    bool OpenMidiOutPort();
+    void CloseMidiInPort();
+    void CloseMidiOutPort();
+    bool CreateSysExBuffers();
+    bool CreateOutSysExBuffer();
+    bool DeleteInSysExBuffer();
+    bool DeleteOutSysExBuffer();
+    bool CreateAllSysExBuffers();
+    bool DeleteAllSysExBuffers();
+    // Gives the input buffer back to the service, fresh.
+    void ReArmInput();
+    bool CopyToOutBuffer(const uint8_t* in_message, int32_t in_length);
+    // Sends one message from the output buffer; a refusal is reported (as the
+    // announcement of a send for WSD) and returned.
+    MMRESULT SendMessage(const uint8_t* in_message, int32_t in_length, bool in_isWsd);
+
+    // The mode of the transfer (1 receiving, 0 sending), for the input handling.
+    void SetMode(int32_t in_mode);
+    int32_t GetMode() const { return m_Mode; }
+
+    bool IsInPortOpen() const { return m_InPortOpen != 0; }
+    bool IsOutPortOpen() const { return m_OutPortOpen != 0; }
+    CMidiPortData& GetPortData() { return m_PortData; }
+    const CMidiPortData& GetPortData() const { return m_PortData; }
+    const CMidiCallbackData& GetCallbackData() const { return m_CallbackData; }
+
+  private:
+    void Fault(MidiFault::Where in_where, MMRESULT in_code = MMSYSERR_NOERROR);
+
+    MidiService& m_Service;
+    MidiHost& m_Host;
+    CMidiInput& m_Input;
+
+    int32_t m_InPortOpen = 0;
+    CMidiCallbackData m_CallbackData;
+    int32_t m_Mode = 0;
+    int32_t m_OutPortOpen = 0;
+    CMidiPortData m_PortData;
+};

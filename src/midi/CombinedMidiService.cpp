@@ -69,6 +69,9 @@ MMRESULT CombinedMidiService::InOpen(MidiHandle& out_handle, unsigned in_id,
     if (part == nullptr) {
         return MMSYSERR_BADDEVICEID;
     }
+    if (!in_callback) {
+        return MMSYSERR_INVALPARAM;
+    }
     MidiHandle combined = kNoMidiHandle;
     {
         std::lock_guard<std::mutex> lock(m_Mutex);
@@ -110,68 +113,60 @@ MMRESULT CombinedMidiService::OutOpen(MidiHandle& out_handle, unsigned in_id) {
 }
 
 MMRESULT CombinedMidiService::InStart(MidiHandle in_handle) {
-    return Routed(in_handle,
-                  [&](MidiService& part, MidiHandle handle) { return part.InStart(handle); });
+    Route route;
+    return FindRoute(in_handle, route) ? route.part->InStart(route.handle) : MMSYSERR_INVALHANDLE;
+}
+
+MMRESULT CombinedMidiService::WithHeader(MidiHandle in_handle, MidiHdr& in_header,
+                                         HeaderCall in_call) {
+    Route route;
+    if (!FindRoute(in_handle, route)) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    return (route.part->*in_call)(route.handle, in_header);
 }
 
 MMRESULT CombinedMidiService::InPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    return Routed(in_handle, [&](MidiService& part, MidiHandle handle) {
-        return part.InPrepareHeader(handle, in_header);
-    });
+    return WithHeader(in_handle, in_header, &MidiService::InPrepareHeader);
 }
 
 MMRESULT CombinedMidiService::InAddBuffer(MidiHandle in_handle, MidiHdr& in_header) {
-    return Routed(in_handle, [&](MidiService& part, MidiHandle handle) {
-        return part.InAddBuffer(handle, in_header);
-    });
+    return WithHeader(in_handle, in_header, &MidiService::InAddBuffer);
 }
 
 MMRESULT CombinedMidiService::InUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    return Routed(in_handle, [&](MidiService& part, MidiHandle handle) {
-        return part.InUnprepareHeader(handle, in_header);
-    });
+    return WithHeader(in_handle, in_header, &MidiService::InUnprepareHeader);
 }
 
 MMRESULT CombinedMidiService::OutPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    return Routed(in_handle, [&](MidiService& part, MidiHandle handle) {
-        return part.OutPrepareHeader(handle, in_header);
-    });
+    return WithHeader(in_handle, in_header, &MidiService::OutPrepareHeader);
 }
 
 MMRESULT CombinedMidiService::OutUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    return Routed(in_handle, [&](MidiService& part, MidiHandle handle) {
-        return part.OutUnprepareHeader(handle, in_header);
-    });
+    return WithHeader(in_handle, in_header, &MidiService::OutUnprepareHeader);
 }
 
 MMRESULT CombinedMidiService::OutLongMsg(MidiHandle in_handle, MidiHdr& in_header) {
-    return Routed(in_handle, [&](MidiService& part, MidiHandle handle) {
-        return part.OutLongMsg(handle, in_header);
-    });
+    return WithHeader(in_handle, in_header, &MidiService::OutLongMsg);
+}
+
+MMRESULT CombinedMidiService::Close(MidiHandle in_handle, CloseCall in_call) {
+    Route route;
+    if (!FindRoute(in_handle, route)) {
+        return MMSYSERR_INVALHANDLE;
+    }
+    const MMRESULT result = (route.part->*in_call)(route.handle);
+    if (result == MMSYSERR_NOERROR) {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_Routes.erase(in_handle);
+    }
+    return result;
 }
 
 MMRESULT CombinedMidiService::InClose(MidiHandle in_handle) {
-    Route route;
-    if (!FindRoute(in_handle, route)) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    const MMRESULT result = route.part->InClose(route.handle);
-    if (result == MMSYSERR_NOERROR) {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        m_Routes.erase(in_handle);
-    }
-    return result;
+    return Close(in_handle, &MidiService::InClose);
 }
 
 MMRESULT CombinedMidiService::OutClose(MidiHandle in_handle) {
-    Route route;
-    if (!FindRoute(in_handle, route)) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    const MMRESULT result = route.part->OutClose(route.handle);
-    if (result == MMSYSERR_NOERROR) {
-        std::lock_guard<std::mutex> lock(m_Mutex);
-        m_Routes.erase(in_handle);
-    }
-    return result;
+    return Close(in_handle, &MidiService::OutClose);
 }

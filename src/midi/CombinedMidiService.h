@@ -41,15 +41,13 @@ class CombinedMidiService : public MidiService {
     // The part holding device in_id of the combined list, and its own id there.
     MidiService* FindPart(bool in_input, unsigned in_id, unsigned& out_localId);
     bool FindRoute(MidiHandle in_handle, Route& out_route);
-    // Calls in_call with the part and its own handle, or fails with an invalid handle.
-    template <typename Call>
-    MMRESULT Routed(MidiHandle in_handle, Call in_call) {
-        Route route;
-        if (!FindRoute(in_handle, route)) {
-            return MMSYSERR_INVALHANDLE;
-        }
-        return in_call(*route.part, route.handle);
-    }
+    // A call on the part that holds in_handle, with the part's own handle; an
+    // unknown handle is invalid.
+    using HeaderCall = MMRESULT (MidiService::*)(MidiHandle, MidiHdr&);
+    using CloseCall = MMRESULT (MidiService::*)(MidiHandle);
+    MMRESULT WithHeader(MidiHandle in_handle, MidiHdr& in_header, HeaderCall in_call);
+    // Forgets in_handle once its part has closed it.
+    MMRESULT Close(MidiHandle in_handle, CloseCall in_call);
 
     std::vector<MidiService*> m_Parts;
     std::mutex m_Mutex;

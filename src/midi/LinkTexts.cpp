@@ -116,71 +116,57 @@ std::string TransferText(const TransferReport& in_report) {
 
 // ---- The service's faults ------------------------------------------------------------
 
-// Reasons appended to the open-output message.
-std::string OpenOutReason(MMRESULT in_code) {
-    switch (in_code) {
-        case MMSYSERR_BADDEVICEID:
-            return "The specified device identifier is out of range.";
-        case MMSYSERR_ALLOCATED:
-            return "The specified resource is already allocated.";
-        case MMSYSERR_NOMEM:
-            return "The system is unable to allocate or lock memory.";
-        case MMSYSERR_INVALPARAM:
-            return "The specified pointer or structure is invalid.";
-        case MIDIERR_NODEVICE:
-            return "No MIDI port was found. This error occurs only when the mapper is opened.";
-        default:
-            return "";
-    }
-}
+// The reason texts of the service's result codes, one table for each step; a code
+// without a row adds nothing.
+struct Reason {
+    MMRESULT code;
+    const char* text;
+};
 
-// Reasons appended to the prepare and unprepare messages.
-std::string PrepareReason(MMRESULT in_code) {
-    switch (in_code) {
-        case MMSYSERR_INVALHANDLE:
-            return "\n\nThe specified device handle is invalid.";
-        case MMSYSERR_NOMEM:
-            return "\n\nThe system is unable to allocate or lock memory.";
-        case MMSYSERR_INVALPARAM:
-            return "\n\nThe specified address is invalid.";
-        default:
-            return "";
-    }
-}
+// Appended to the open-output message.
+const Reason kOpenOutReasons[] = {
+    {MMSYSERR_BADDEVICEID, "The specified device identifier is out of range."},
+    {MMSYSERR_ALLOCATED, "The specified resource is already allocated."},
+    {MMSYSERR_NOMEM, "The system is unable to allocate or lock memory."},
+    {MMSYSERR_INVALPARAM, "The specified pointer or structure is invalid."},
+    {MIDIERR_NODEVICE, "No MIDI port was found. This error occurs only when the mapper is opened."},
+};
+// Appended to the prepare and unprepare messages.
+const Reason kPrepareReasons[] = {
+    {MMSYSERR_INVALHANDLE, "\n\nThe specified device handle is invalid."},
+    {MMSYSERR_NOMEM, "\n\nThe system is unable to allocate or lock memory."},
+    {MMSYSERR_INVALPARAM, "\n\nThe specified address is invalid."},
+};
+// Appended to the message of a failed queueing of the input buffer.
+const Reason kAddReasons[] = {
+    {MMSYSERR_INVALHANDLE, "\n\nThe specified device handle is invalid."},
+    {MMSYSERR_NOMEM, "\n\nThe system is unable to allocate or lock memory."},
+    {MMSYSERR_INVALPARAM, "\n\nThe specified pointer or structure is invalid."},
+    {MIDIERR_UNPREPARED, "\n\nThe buffer pointed to by lpMidiInHdr has not been prepared."},
+    {MIDIERR_STILLPLAYING, "\n\nThe buffer pointed to by lpMidiInHdr is still in the queue."},
+};
+// The box after "Error" for a failed send; the invalid parameter has a text only
+// when the announcement of a send (WSD) failed.
+const Reason kSendReasons[] = {
+    {MMSYSERR_INVALHANDLE,
+     "MidiOut Error - MMSYSERR_INVALHANDLE:\nThe specified device handle is invalid."},
+    {MIDIERR_NOTREADY, "MidiOut Error - MIDIERR_NOTREADY:\nThe hardware is busy with other data."},
+    {MIDIERR_BADOPENMODE,
+     "MidiOut Error - MIDIERR_BADOPENMODE:\nThe application sent a message without a status byte "
+     "to a stream handle."},
+};
+const Reason kWantToSendReasons[] = {
+    {MMSYSERR_INVALPARAM, "The specified pointer or structure is invalid"},
+};
 
-// Reasons appended to the message of a failed queueing of the input buffer.
-std::string AddReason(MMRESULT in_code) {
-    switch (in_code) {
-        case MMSYSERR_INVALHANDLE:
-            return "\n\nThe specified device handle is invalid.";
-        case MMSYSERR_NOMEM:
-            return "\n\nThe system is unable to allocate or lock memory.";
-        case MMSYSERR_INVALPARAM:
-            return "\n\nThe specified pointer or structure is invalid.";
-        case MIDIERR_UNPREPARED:
-            return "\n\nThe buffer pointed to by lpMidiInHdr has not been prepared.";
-        case MIDIERR_STILLPLAYING:
-            return "\n\nThe buffer pointed to by lpMidiInHdr is still in the queue.";
-        default:
-            return "";
+template <size_t N>
+std::string ReasonOf(const Reason (&in_table)[N], MMRESULT in_code) {
+    for (const Reason& reason : in_table) {
+        if (reason.code == in_code) {
+            return reason.text;
+        }
     }
-}
-
-// The box after "Error" for a failed send; empty for a code without one.
-std::string SendReason(MMRESULT in_code, bool in_wantToSend) {
-    switch (in_code) {
-        case MMSYSERR_INVALHANDLE:
-            return "MidiOut Error - MMSYSERR_INVALHANDLE:\nThe specified device handle is invalid.";
-        case MMSYSERR_INVALPARAM:
-            return in_wantToSend ? "The specified pointer or structure is invalid" : "";
-        case MIDIERR_NOTREADY:
-            return "MidiOut Error - MIDIERR_NOTREADY:\nThe hardware is busy with other data.";
-        case MIDIERR_BADOPENMODE:
-            return "MidiOut Error - MIDIERR_BADOPENMODE:\nThe application sent a message without "
-                   "a status byte to a stream handle.";
-        default:
-            return "";
-    }
+    return std::string();
 }
 
 const char* const kInternal = "Internal Program Error: Inside CMidiManager::";
@@ -200,36 +186,36 @@ std::string FaultText(const MidiFault& in_fault) {
                 "Internal Program Error: Inside CMidiManager::OpenMidiOutPort()\n\n\nError "
                 "was %d, base %d",
                 static_cast<int>(code), 0);
-            return text + OpenOutReason(code);
+            return text + ReasonOf(kOpenOutReasons, code);
         }
         case Where::InPrepare:
             return kInternal +
                    std::string("CreateSysExBuffers.\nCould Not Create SYSEX Input buffers.") +
-                   PrepareReason(code);
+                   ReasonOf(kPrepareReasons, code);
         case Where::InAdd:
             return kInternal +
                    std::string(
                        "CreateSysExBuffers.\nCould Not attach SYSEX Input buffers to the MIDI in "
                        "port.") +
-                   AddReason(code);
+                   ReasonOf(kAddReasons, code);
         case Where::OutPrepare:
             return kInternal +
                    std::string(
                        "CreateOutSysExBuffer.\nCould Not Create SYSEX Output buffers.\nOn "
                        "midiOutPrepareHeader") +
-                   PrepareReason(code);
+                   ReasonOf(kPrepareReasons, code);
         case Where::InUnprepare:
             return kInternal +
                    std::string(
                        "DeleteInSysExBuffer.\nCould Not release the SYSEX Input buffer.\nOn "
                        "midiInUnprepareHeader") +
-                   PrepareReason(code);
+                   ReasonOf(kPrepareReasons, code);
         case Where::OutUnprepare:
             return kInternal +
                    std::string(
                        "DeleteOutSysExBuffer.\nCould Not release the SYSEX Output buffer.\nOn "
                        "midiOutUnprepareHeader") +
-                   PrepareReason(code);
+                   ReasonOf(kPrepareReasons, code);
         case Where::OutBuffer:
             return kInternal +
                    std::string("CopyToOutBuffer, the message does not fit the output buffer.");
@@ -256,8 +242,10 @@ std::vector<std::string> LinkTexts(const MidiFault& in_fault) {
         in_fault.where == MidiFault::Where::SendWantToSend) {
         // "Error" first, then the reason its code has, if it has one.
         std::vector<std::string> texts{"Error"};
-        std::string reason =
-            SendReason(in_fault.code, in_fault.where == MidiFault::Where::SendWantToSend);
+        std::string reason = ReasonOf(kSendReasons, in_fault.code);
+        if (in_fault.where == MidiFault::Where::SendWantToSend && reason.empty()) {
+            reason = ReasonOf(kWantToSendReasons, in_fault.code);
+        }
         if (!reason.empty()) {
             texts.push_back(std::move(reason));
         }

@@ -8,30 +8,14 @@
 
 namespace {
 
-void TraceEvent(MidiInEvent in_event) {
-    switch (in_event) {
-        case MidiInEvent::Close:
-            QUORLIN_TRACE("\nMIM_CLOSE");
-            break;
-        case MidiInEvent::Data:
-            QUORLIN_TRACE("\nMIM_Data");
-            break;
-        case MidiInEvent::LongData:
-            QUORLIN_TRACE("\nMIM_LongData");
-            break;
-        case MidiInEvent::Error:
-            QUORLIN_TRACE("\nMIM_ERROR");
-            break;
-        case MidiInEvent::LongError:
-            QUORLIN_TRACE("\nMIM_LongError");
-            break;
-        case MidiInEvent::MoreData:
-            QUORLIN_TRACE("\nMIM_MoreData");
-            break;
-        case MidiInEvent::Open:
-            break;
-    }
-}
+// In the order of MidiInEvent; an open is not traced.
+const char* const kEventTraces[] = {"",
+                                    "\nMIM_CLOSE",
+                                    "\nMIM_Data",
+                                    "\nMIM_LongData",
+                                    "\nMIM_ERROR",
+                                    "\nMIM_LongError",
+                                    "\nMIM_MoreData"};
 
 }  // namespace
 
@@ -91,7 +75,7 @@ void CMidiInput::OnArrival(MidiArrival in_arrival) {
     if (in_arrival.generation != m_Generation) {
         return;  // from a port that has been closed since
     }
-    TraceEvent(in_arrival.event);
+    QUORLIN_TRACE("%s", kEventTraces[static_cast<int>(in_arrival.event)]);
     if (in_arrival.IsRealTime()) {
         // Clock and active sensing come all the time from many instruments: they
         // are no part of any exchange and must not hold one up.

@@ -42,33 +42,27 @@ void CMidiManager::ForgetSysExData(CSysExData* in_ptrSysExData) {
     m_Transfer.Abandon();
 }
 
-CToneData* CMidiManager::aGetToneData(int in_SysExBlock) {
+CSysExData* CMidiManager::BankFor(int in_SysExBlock) {
     if (in_SysExBlock >= BANK_SIZE) {
-        Fault(MidiFault::Where::EntryIndex);
+        m_Host.LinkFault(MidiFault{MidiFault::Where::EntryIndex});
         return nullptr;
     }
     CSysExData* ptrSysExData = m_CurrentSysExData.PeekCurrentSysExData();
     assert(ptrSysExData && "ptrSysExData");
-    if (ptrSysExData == nullptr) {
-        return nullptr;
-    }
-    CToneData* ptrToneData = ptrSysExData->GetTone(in_SysExBlock);
-    assert(ptrToneData && "ptrToneData");
+    return ptrSysExData;
+}
+
+CToneData* CMidiManager::aGetToneData(int in_SysExBlock) {
+    CSysExData* ptrSysExData = BankFor(in_SysExBlock);
+    CToneData* ptrToneData = ptrSysExData ? ptrSysExData->GetTone(in_SysExBlock) : nullptr;
+    assert((ptrToneData || !ptrSysExData) && "ptrToneData");
     return ptrToneData;
 }
 
 CPatchData* CMidiManager::aGetPatchData(int in_SysExBlock) {
-    if (in_SysExBlock >= BANK_SIZE) {
-        Fault(MidiFault::Where::EntryIndex);
-        return nullptr;
-    }
-    CSysExData* ptrSysExData = m_CurrentSysExData.PeekCurrentSysExData();
-    assert(ptrSysExData && "ptrSysExData");
-    if (ptrSysExData == nullptr) {
-        return nullptr;
-    }
-    CPatchData* ptrPatchData = ptrSysExData->GetPatch(in_SysExBlock);
-    assert(ptrPatchData && "ptrPatchData");
+    CSysExData* ptrSysExData = BankFor(in_SysExBlock);
+    CPatchData* ptrPatchData = ptrSysExData ? ptrSysExData->GetPatch(in_SysExBlock) : nullptr;
+    assert((ptrPatchData || !ptrSysExData) && "ptrPatchData");
     return ptrPatchData;
 }
 

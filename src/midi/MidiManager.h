@@ -104,7 +104,9 @@ class CMidiManager {
     static constexpr int kAnswerTimeoutMs = CMidiTransfer::kAnswerTimeoutMs;
 
   private:
-    void Fault(MidiFault::Where in_where) { m_Host.LinkFault(MidiFault{in_where}); }
+    // The current bank for entry in_SysExBlock; null, after a fatal fault, for an
+    // index of 64 or more.
+    CSysExData* BankFor(int in_SysExBlock);
 
     MidiService& m_Service;
     MidiHost& m_Host;

@@ -142,26 +142,25 @@ bool CMidiPorts::CreateOutSysExBuffer() {
     return true;
 }
 
-bool CMidiPorts::DeleteInSysExBuffer() {
-    MidiHdr& header = m_PortData.m_MidiInHdr;
-    const MMRESULT result = m_Service.InUnprepareHeader(m_PortData.m_hMidiIn, header);
-    if (result != MMSYSERR_NOERROR) {
-        Fault(MidiFault::Where::InUnprepare, result);
+bool CMidiPorts::Released(MMRESULT in_result, MidiFault::Where in_where, MidiHdr& io_header) {
+    if (in_result != MMSYSERR_NOERROR) {
+        Fault(in_where, in_result);
         return false;
     }
-    ReleaseBuffer(header);
+    ReleaseBuffer(io_header);
     return true;
+}
+
+bool CMidiPorts::DeleteInSysExBuffer() {
+    MidiHdr& header = m_PortData.m_MidiInHdr;
+    return Released(m_Service.InUnprepareHeader(m_PortData.m_hMidiIn, header),
+                    MidiFault::Where::InUnprepare, header);
 }
 
 bool CMidiPorts::DeleteOutSysExBuffer() {
     MidiHdr& header = m_PortData.m_MidiOutHdr;
-    const MMRESULT result = m_Service.OutUnprepareHeader(m_PortData.m_hMidiOut, header);
-    if (result != MMSYSERR_NOERROR) {
-        Fault(MidiFault::Where::OutUnprepare, result);
-        return false;
-    }
-    ReleaseBuffer(header);
-    return true;
+    return Released(m_Service.OutUnprepareHeader(m_PortData.m_hMidiOut, header),
+                    MidiFault::Where::OutUnprepare, header);
 }
 
 bool CMidiPorts::CreateAllSysExBuffers() {

@@ -60,6 +60,8 @@ class CMidiPorts {
 
   private:
     void Fault(MidiFault::Where in_where, MMRESULT in_code = MMSYSERR_NOERROR);
+    // After unpreparing io_header: its data area goes, or the refusal is reported.
+    bool Released(MMRESULT in_result, MidiFault::Where in_where, MidiHdr& io_header);
 
     MidiService& m_Service;
     MidiHost& m_Host;

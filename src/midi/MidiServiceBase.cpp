@@ -63,8 +63,10 @@ MMRESULT MidiServiceBase::InStart(MidiHandle in_handle) {
     return MMSYSERR_NOERROR;
 }
 
-MMRESULT MidiServiceBase::InPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    if (!FindInput(in_handle)) {
+namespace {
+// Prepares a buffer of a device that is open (in_open): it needs a data area.
+MMRESULT Prepare(bool in_open, MidiHdr& in_header) {
+    if (!in_open) {
         return MMSYSERR_INVALHANDLE;
     }
     if (in_header.data.empty()) {
@@ -72,6 +74,11 @@ MMRESULT MidiServiceBase::InPrepareHeader(MidiHandle in_handle, MidiHdr& in_head
     }
     in_header.flags |= MHDR_PREPARED;
     return MMSYSERR_NOERROR;
+}
+}  // namespace
+
+MMRESULT MidiServiceBase::InPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
+    return Prepare(FindInput(in_handle) != nullptr, in_header);
 }
 
 MMRESULT MidiServiceBase::InAddBuffer(MidiHandle in_handle, MidiHdr& in_header) {
@@ -136,14 +143,7 @@ MMRESULT MidiServiceBase::OpenOutputWith(MidiHandle& out_handle, const OutputOpe
 }
 
 MMRESULT MidiServiceBase::OutPrepareHeader(MidiHandle in_handle, MidiHdr& in_header) {
-    if (!IsOutput(in_handle)) {
-        return MMSYSERR_INVALHANDLE;
-    }
-    if (in_header.data.empty()) {
-        return MMSYSERR_INVALPARAM;
-    }
-    in_header.flags |= MHDR_PREPARED;
-    return MMSYSERR_NOERROR;
+    return Prepare(IsOutput(in_handle), in_header);
 }
 
 MMRESULT MidiServiceBase::OutUnprepareHeader(MidiHandle in_handle, MidiHdr& in_header) {

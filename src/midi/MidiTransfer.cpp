@@ -24,22 +24,17 @@ namespace {
 
 constexpr int kEndOfData = BLOCK_COUNT;  // the block counter once all 16 blocks are through
 
+// The buffer's flags, when they are exactly one of them.
 void TraceFlags(uint32_t in_flags) {
-    switch (in_flags) {
-        case MHDR_DONE:
-            QUORLIN_TRACE("MHDR_DONE: Message Done");
-            break;
-        case MHDR_PREPARED:
-            QUORLIN_TRACE("MHDR_PREPARED");
-            break;
-        case MHDR_INQUEUE:
-            QUORLIN_TRACE("MHDR_INQUEUE");
-            break;
-        case MHDR_ISSTRM:
-            QUORLIN_TRACE("MHDR_ISSTRM");
-            break;
-        default:
-            break;
+    static const std::pair<uint32_t, const char*> kTraces[] = {
+        {MHDR_DONE, "MHDR_DONE: Message Done"},
+        {MHDR_PREPARED, "MHDR_PREPARED"},
+        {MHDR_INQUEUE, "MHDR_INQUEUE"},
+        {MHDR_ISSTRM, "MHDR_ISSTRM"}};
+    for (const auto& trace : kTraces) {
+        if (trace.first == in_flags) {
+            QUORLIN_TRACE("%s", trace.second);
+        }
     }
 }
 

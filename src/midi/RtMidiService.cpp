@@ -164,21 +164,18 @@ unsigned RtMidiService::OutGetNumDevs() {
 }
 
 MMRESULT RtMidiService::InGetDevCaps(unsigned in_id, std::string& out_name) {
-    RtMidiPortList::Api* api = nullptr;
-    unsigned port = 0;
-    std::string name;
-    if (!m_ptrImpl->ports.Locate(true, in_id, api, port, name)) {
-        return MMSYSERR_BADDEVICEID;
-    }
-    out_name = RtMidiPortList::CutName(name);
-    return MMSYSERR_NOERROR;
+    return DevCaps(true, in_id, out_name);
 }
 
 MMRESULT RtMidiService::OutGetDevCaps(unsigned in_id, std::string& out_name) {
+    return DevCaps(false, in_id, out_name);
+}
+
+MMRESULT RtMidiService::DevCaps(bool in_input, unsigned in_id, std::string& out_name) {
     RtMidiPortList::Api* api = nullptr;
     unsigned port = 0;
     std::string name;
-    if (!m_ptrImpl->ports.Locate(false, in_id, api, port, name)) {
+    if (!m_ptrImpl->ports.Locate(in_input, in_id, api, port, name)) {
         return MMSYSERR_BADDEVICEID;
     }
     out_name = RtMidiPortList::CutName(name);

@@ -45,6 +45,8 @@ class RtMidiService : public MidiServiceBase {
     void CloseOutput(MidiHandle in_handle) override;
 
   private:
+    MMRESULT DevCaps(bool in_input, unsigned in_id, std::string& out_name);
+
     struct Impl;
     std::unique_ptr<Impl> m_ptrImpl;
 };

@@ -44,17 +44,24 @@ MMRESULT VirtualMks80::OutGetDevCaps(unsigned in_id, std::string& out_name) {
     return InGetDevCaps(in_id, out_name);
 }
 
-MMRESULT VirtualMks80::OpenInput(MidiHandle in_handle, unsigned in_id, const InputQueue& in_queue) {
-    std::lock_guard<std::mutex> lock(m_Mutex);
+MMRESULT VirtualMks80::Claim(unsigned in_id, MidiHandle& io_slot, MidiHandle in_handle) {
     if (in_id != 0) {
         return MMSYSERR_BADDEVICEID;
     }
-    if (m_InHandle != kNoMidiHandle) {
-        return MMSYSERR_ALLOCATED;
+    if (io_slot != kNoMidiHandle) {
+        return MMSYSERR_ALLOCATED;  // one device each way, as the hardware has
     }
-    m_InHandle = in_handle;
-    m_Input = in_queue;
+    io_slot = in_handle;
     return MMSYSERR_NOERROR;
+}
+
+MMRESULT VirtualMks80::OpenInput(MidiHandle in_handle, unsigned in_id, const InputQueue& in_queue) {
+    std::lock_guard<std::mutex> lock(m_Mutex);
+    const MMRESULT result = Claim(in_id, m_InHandle, in_handle);
+    if (result == MMSYSERR_NOERROR) {
+        m_Input = in_queue;
+    }
+    return result;
 }
 
 void VirtualMks80::CloseInput(MidiHandle in_handle) {
@@ -68,14 +75,7 @@ void VirtualMks80::CloseInput(MidiHandle in_handle) {
 
 MMRESULT VirtualMks80::OpenOutput(MidiHandle in_handle, unsigned in_id) {
     std::lock_guard<std::mutex> lock(m_Mutex);
-    if (in_id != 0) {
-        return MMSYSERR_BADDEVICEID;
-    }
-    if (m_OutHandle != kNoMidiHandle) {
-        return MMSYSERR_ALLOCATED;
-    }
-    m_OutHandle = in_handle;
-    return MMSYSERR_NOERROR;
+    return Claim(in_id, m_OutHandle, in_handle);
 }
 
 void VirtualMks80::CloseOutput(MidiHandle in_handle) {

@@ -48,6 +48,8 @@ class VirtualMks80 : public MidiServiceBase {
     };
 
     bool Threaded() const;
+    // Takes device in_id for in_handle when io_slot is free.
+    static MMRESULT Claim(unsigned in_id, MidiHandle& io_slot, MidiHandle in_handle);
     // Hands over what is due; takes in_lock (on m_Mutex) and leaves it released.
     void DeliverDue(std::unique_lock<std::mutex>& in_lock, int64_t in_nowUs);
     void DeliveryThread();

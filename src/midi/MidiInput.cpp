@@ -9,13 +9,13 @@
 namespace {
 
 // In the order of MidiInEvent; an open is not traced.
-const char* const kEventTraces[] = {"",
-                                    "\nMIM_CLOSE",
-                                    "\nMIM_Data",
-                                    "\nMIM_LongData",
-                                    "\nMIM_ERROR",
-                                    "\nMIM_LongError",
-                                    "\nMIM_MoreData"};
+[[maybe_unused]] const char* const kEventTraces[] = {"",
+                                                     "\nMIM_CLOSE",
+                                                     "\nMIM_Data",
+                                                     "\nMIM_LongData",
+                                                     "\nMIM_ERROR",
+                                                     "\nMIM_LongError",
+                                                     "\nMIM_MoreData"};
 
 }  // namespace
 

@@ -33,6 +33,7 @@ struct BankReadReport {
     std::vector<int> badChecksums;     // dump: blocks (in file order) taken with a wrong checksum
     std::vector<int> highByteEntries;  // entries holding parameter bytes of 80H or more
     bool trailingBytes = false;        // bank file: bytes after the 64th entry, not read
+    bool emptyFile = false;            // no bytes at all: nothing was read into the bank
 
     // The number of entries the file gave values to.
     int EntriesRead() const;

@@ -31,5 +31,3 @@ int Print(const std::string& in_text);
 
 // Writes in_bytes as in_path safely; returns 0 or the exit code after saying why.
 int WriteOutput(const std::string& in_path, const std::string& in_bytes);
-// True when in_text ends in in_suffix (lower case), whatever the case of in_text.
-bool EndsWith(const std::string& in_text, const std::string& in_suffix);

@@ -11,6 +11,7 @@
 #include "app/UserAsker.h"
 #include "bank/Archive.h"
 #include "bank/BankFiles.h"
+#include "ops/FileOps.h"
 #include "platform/FileAccess.h"
 #include "platform/Prompter.h"
 #include "view/QuorlinView.h"
@@ -22,8 +23,13 @@ const QStringList& BankFilters() {
     return filters;
 }
 
-void Report(const QString& in_text) {
-    (void)platform::GetPrompter().Message(in_text.toStdString());
+void Report(const std::string& in_text) {
+    (void)platform::GetPrompter().Message(in_text);
+}
+
+// A file's name as the user knows it, for the messages.
+std::string ShownName(const QString& in_path) {
+    return QDir::toNativeSeparators(in_path).toStdString();
 }
 
 // One step of the history: the values the step wrote and the ones they replaced.
@@ -122,26 +128,14 @@ void CQuorlinDoc::OnNewDocument() {
 }
 
 bool CQuorlinDoc::OnOpenDocument(const QString& in_path) {
-    const BankReadReport report =
-        ReadBankOrDump(QFile::encodeName(in_path).toStdString(), *m_ptrSysExData);
-    switch (report.result) {
-        case ReadResult::Ok:
-            break;
-        case ReadResult::CannotOpen:
-            Report(QStringLiteral("Cannot open the file \"%1\":\n%2.")
-                       .arg(QDir::toNativeSeparators(in_path),
-                            QString::fromLocal8Bit(report.reason.c_str())));
-            return false;
-        case ReadResult::NoData:
-            Report(QStringLiteral("The file \"%1\" %2.")
-                       .arg(QDir::toNativeSeparators(in_path),
-                            QString::fromStdString(DescribeRefusal(report))));
-            return false;
-        case ReadResult::NotABank:
-            Report(QStringLiteral("Unexpected file format."));
-            return false;
+    const ops::FileReading reading =
+        ops::ReadFile(ops::ReadFor::Open, QFile::encodeName(in_path).toStdString(),
+                      ShownName(in_path), *m_ptrSysExData);
+    if (!reading.Taken()) {
+        Report(reading.refusal);
+        return false;
     }
-    if (report.kind == FileKind::BankFile) {
+    if (reading.report.kind == FileKind::BankFile) {
         SetPathName(in_path);
         m_UndoStack.clear();
         NoteModifiedChange();
@@ -151,10 +145,8 @@ bool CQuorlinDoc::OnOpenDocument(const QString& in_path) {
         OnNewDocument();
         SetModifiedFlag();
     }
-    const std::string note = DescribeRead(report);
-    if (!note.empty()) {
-        Report(QStringLiteral("%1:\n%2").arg(QDir::toNativeSeparators(in_path),
-                                             QString::fromStdString(note).trimmed()));
+    if (!reading.note.empty()) {
+        Report(reading.note);
     }
     return true;
 }
@@ -169,9 +161,7 @@ bool CQuorlinDoc::OnSaveDocument(const QString& in_path) {
                : platform::FileResult{platform::FileStatus::WriteFailed,
                                       "the bank could not be stored"};
     if (!written) {
-        Report(QStringLiteral("Cannot save the file \"%1\":\n%2.")
-                   .arg(QDir::toNativeSeparators(in_path),
-                        QString::fromLocal8Bit(written.reason.c_str())));
+        Report(ops::SaveFailureText(ShownName(in_path), written));
         return false;
     }
     SetPathName(in_path);

@@ -20,14 +20,13 @@
 
 #include "bank/Archive.h"
 #include "bank/BankFiles.h"
-#include "bank/StandardMidiFile.h"
 #include "dialogs/DialogDelayTime.h"
 #include "dialogs/DialogEditPatch.h"
 #include "dialogs/DialogEditTone.h"
 #include "dialogs/DialogSetupMIDIPorts.h"
 #include "dialogs/EntryNameText.h"
-#include "midi/DumpFile.h"
 #include "midi/MidiManager.h"
+#include "ops/FileOps.h"
 #include "platform/FileAccess.h"
 #include "platform/Prompter.h"
 #include "platform/Trace.h"
@@ -313,23 +312,12 @@ void CQuorlinView::OnOpenSysexData() {
     if (path.isEmpty()) {
         return;
     }
-    BankReadReport report = m_ptrDoc->ImportFile(QFile::encodeName(path).toStdString());
-    const QString name = QDir::toNativeSeparators(path);
-    if (report.EntriesRead() == 0) {
-        if (report.result == ReadResult::Ok) {
-            report.result = ReadResult::NoData;  // a file of 0 bytes
-        }
-        (void)platform::GetPrompter().Message(
-            QStringLiteral("The file \"%1\" %2.")
-                .arg(name, QString::fromLocal8Bit(DescribeRefusal(report).c_str()))
-                .toStdString());
-        return;
-    }
-    const std::string note = DescribeRead(report);
-    if (!note.empty()) {
-        (void)platform::GetPrompter().Message(QStringLiteral("%1:\n%2")
-                                                  .arg(name, QString::fromStdString(note).trimmed())
-                                                  .toStdString());
+    const ops::ReadMessages messages =
+        ops::MessagesFor(ops::ReadFor::Import, QDir::toNativeSeparators(path).toStdString(),
+                         m_ptrDoc->ImportFile(QFile::encodeName(path).toStdString()));
+    const std::string& text = messages.Taken() ? messages.note : messages.refusal;
+    if (!text.empty()) {
+        (void)platform::GetPrompter().Message(text);
     }
 }
 
@@ -350,16 +338,16 @@ void CQuorlinView::OnExportToMidi() {
     }
     // The dump as the instrument would take it on the link's current channel.
     const int channel = host->GetMidiManager()->GetMessages().DeviceByte() + 1;
-    const std::string dump = RecordedDump(*GetSysExData(), channel);
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const bool midi = suffix == QStringLiteral("mid") || suffix == QStringLiteral("midi");
-    const platform::FileResult written = platform::WriteFileSafely(
-        QFile::encodeName(path).toStdString(), midi ? MidiFileOf(dump) : dump);
+    const std::string file = QFile::encodeName(path).toStdString();
+    // Whatever else the name ends in, the dump is written as it is.
+    const ops::FileFormat format = ops::FormatOfName(file) == ops::FileFormat::MidiFile
+                                       ? ops::FileFormat::MidiFile
+                                       : ops::FileFormat::Dump;
+    const platform::FileResult written =
+        platform::WriteFileSafely(file, ops::FileBytes(*GetSysExData(), format, channel));
     if (!written) {
         (void)platform::GetPrompter().Message(
-            QStringLiteral("Cannot save the file \"%1\":\n%2.")
-                .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(written.reason.c_str()))
-                .toStdString());
+            ops::SaveFailureText(QDir::toNativeSeparators(path).toStdString(), written));
     }
 }
 

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 #include "bank/BankFiles.h"
 #include "bank/SysExData.h"
 #include "ops/LibraryOps.h"
@@ -14,7 +16,14 @@ TEST(LibraryOpsTest, NamedEntriesKeepTheirBytesAndLeaveTheBankAsItWas) {
     CNullBankView view;
     CSysExData library(&view);
     ASSERT_EQ(ReadBankOrDump(named, library).result, ReadResult::Ok);
-    const CLibraryIndex index = CLibraryIndex::Build(std::string(QUORLIN_TEST_DATA) + "/banks");
+    // A library of that one bank, so no other file's names can win.
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                         ("quorlin-ops-library-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(named, folder / "named.m80",
+                               std::filesystem::copy_options::overwrite_existing);
+    const CLibraryIndex index = CLibraryIndex::Build(folder.string());
+    std::filesystem::remove_all(folder);
 
     // The library's bytes under placeholder names, patch 18 given other bytes.
     CSysExData bank(&view);

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <string>
-
-#include <unistd.h>
 
 #include "bank/BankFiles.h"
 #include "bank/SysExData.h"
@@ -17,8 +16,9 @@ TEST(LibraryOpsTest, NamedEntriesKeepTheirBytesAndLeaveTheBankAsItWas) {
     CSysExData library(&view);
     ASSERT_EQ(ReadBankOrDump(named, library).result, ReadResult::Ok);
     // A library of that one bank, so no other file's names can win.
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                         ("quorlin-ops-library-" + std::to_string(::getpid()));
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() /
+        ("quorlin-ops-library-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(folder);
     std::filesystem::copy_file(named, folder / "named.m80",
                                std::filesystem::copy_options::overwrite_existing);

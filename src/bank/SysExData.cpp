@@ -57,7 +57,8 @@ template class CEntryData<false>;
 template class CEntryData<true>;
 
 bool CPatchData::UsesTone(int in_tone) const {
-    return m_Data[3] == in_tone || m_Data[13] == in_tone;
+    return m_Data[mks80::PATCH_UPPER_TONE_BYTE] == in_tone ||
+           m_Data[mks80::PATCH_LOWER_TONE_BYTE] == in_tone;
 }
 
 CSysExData::CSysExData(CBankView* in_ptrView) : m_ptrView(in_ptrView) {

@@ -32,7 +32,7 @@ std::string Refusal(ReadFor in_for, const std::string& in_name, BankReadReport i
         case ReadFor::Import:
             // The bank keeps what it held unless the file gave it entries; an empty
             // file opens as a bank at the defaults, but gives an import nothing.
-            if (in_report.EntriesRead() > 0 && !in_report.emptyFile) {
+            if (in_report.EntriesRead() > 0 && !in_report.zeroBytes) {
                 return {};
             }
             if (in_report.result == ReadResult::Ok) {

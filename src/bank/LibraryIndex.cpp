@@ -4,6 +4,7 @@
 #include <array>
 #include <bitset>
 #include <filesystem>
+#include <limits>
 #include <set>
 #include <system_error>
 
@@ -318,8 +319,13 @@ std::vector<SimilarEntry> CLibraryIndex::FindSimilar(EntryKind in_kind, const in
     std::vector<Found> nearest;
     nearest.reserve(in_count + 1);
     for (size_t i = 0; i < ids.size() && in_count > 0; ++i) {
-        const float distance = mks80::ValueDistance(weights, wanted.data(), &values[i * width]);
-        if (nearest.size() == in_count && distance > nearest.front().distance) {
+        // Once there are in_count, an entry farther than the farthest of them is left
+        // as soon as its sum shows it.
+        const bool full = nearest.size() == in_count;
+        const float bound = full ? nearest.front().distance : std::numeric_limits<float>::max();
+        const float distance =
+            mks80::ValueDistanceWithin(weights, wanted.data(), &values[i * width], bound);
+        if (full && distance > bound) {
             continue;
         }
         const Found found{distance, distance == 0 && SameBytes(ids[i], in_kind, in_bytes), ids[i]};

@@ -119,13 +119,27 @@ int TargetOf(const SoundArgs& in_args, std::string& out_target) {
     return kExitOk;
 }
 
-// Puts the new bytes into the entry; an entry that was empty takes its placeholder name.
+// Reading gave the entries the file names "------Empty------" their placeholder names;
+// they go back as they were, so that only the entry changed here becomes a loaded one.
+void KeepEmptyNames(CSysExData& io_bank, const BankReadReport& in_report) {
+    for (int each : in_report.emptyInFile.patches) {
+        io_bank.GetPatch(each)->SetName(kEmptyName);
+    }
+    for (int each : in_report.emptyInFile.tones) {
+        io_bank.GetTone(each)->SetName(kEmptyName);
+    }
+}
+
+// Puts the new bytes into the entry and writes the bank. Through SetData, so an empty
+// entry that changes becomes a loaded one; an entry left as it was keeps its name.
 int WriteSound(CSysExData& io_bank, const EntryChoice& in_entry,
                const std::vector<int8_t>& in_bytes, const std::string& in_target) {
-    if (in_entry.kind == EntryKind::Tone) {
-        io_bank.GetTone(in_entry.index)->SetData(in_bytes.data());
-    } else {
-        io_bank.GetPatch(in_entry.index)->SetData(in_bytes.data());
+    if (!std::equal(in_bytes.begin(), in_bytes.end(), BytesOf(io_bank, in_entry))) {
+        if (in_entry.kind == EntryKind::Tone) {
+            io_bank.GetTone(in_entry.index)->SetData(in_bytes.data());
+        } else {
+            io_bank.GetPatch(in_entry.index)->SetData(in_bytes.data());
+        }
     }
     return WriteOutput(in_target, BankFileBytes(io_bank));
 }
@@ -174,12 +188,14 @@ int RunBlendCommand(const std::vector<std::string>& in_args) {
     CNullBankView view;
     CSysExData bank(&view);
     CSysExData otherBank(&view);
-    if (int code = ReadInput(at[0], bank, RulesFor(args))) {
+    BankReadReport report;
+    if (int code = ReadInput(at[0], bank, RulesFor(args), &report)) {
         return code;
     }
     if (int code = ReadInput(at[3], otherBank, RulesFor(args))) {
         return code;
     }
+    KeepEmptyNames(bank, report);
     return WriteSound(
         bank, entry,
         mks80::Blend(KindOf(entry.kind), BytesOf(bank, entry), BytesOf(otherBank, other), percent),
@@ -213,9 +229,11 @@ int RunMutateCommand(const std::vector<std::string>& in_args) {
     }
     CNullBankView view;
     CSysExData bank(&view);
-    if (int code = ReadInput(at[0], bank, RulesFor(args))) {
+    BankReadReport report;
+    if (int code = ReadInput(at[0], bank, RulesFor(args), &report)) {
         return code;
     }
+    KeepEmptyNames(bank, report);
     if (args.seed.empty()) {
         seed = std::random_device{}();
         // Said, so that a mutation the user likes can be made again.

@@ -210,6 +210,9 @@ check "name refuses to write a dump" 1 "$(status "$cli" name "$work/b.syx" --lib
 check "blend at 100 %" 0 "$(status "$cli" blend "$named" 11 tone "$work/a.m80" 88 100 -o "$work/bl.m80")"
 check "takes the other's values" "$("$cli" show "$work/a.m80" 88 tone)" "$("$cli" show "$work/bl.m80" 11 tone)"
 check "and keeps the name" "$("$cli" list "$named" | head -1)" "$("$cli" list "$work/bl.m80" | head -1)"
+"$cli" blend "$work/a.m80" 11 tone "$named" 12 100 -o "$work/bl-empty.m80"
+check "blend changes only its own entry in the file" 0 \
+  "$(cmp -l "$work/a.m80" "$work/bl-empty.m80" | awk '$1 > 98' | wc -l | tr -d ' ')"
 check "blend writes no dump" 1 "$(status "$cli" blend "$work/b.syx" 11 tone "$named" 12 50)"
 check "blend of 101 %" 1 "$(status "$cli" blend "$named" 11 tone "$named" 12 101 -o "$work/b2.m80")"
 "$cli" mutate "$named" 23 patch 40 --seed 77 -o "$work/m1.m80"

@@ -22,6 +22,7 @@
 #include "app/Librarian.h"
 #include "app/Quorlin.h"
 #include "app/QuorlinDoc.h"
+#include "app/SoundMaker.h"
 #include "platform/Trace.h"
 #include "view/CommandIds.h"
 #include "view/QuorlinView.h"
@@ -491,6 +492,9 @@ void CMainFrame::UpdateCommandUI() {
     }
     if (CLibrarian* librarian = m_App.GetLibrarian()) {
         librarian->UpdateCommandUI();
+    }
+    if (CSoundMaker* maker = m_App.GetSoundMaker()) {
+        maker->UpdateCommandUI();
     }
     // Cut never applies to a bank entry.
     for (int id : std::initializer_list<int>{ID_EDIT_CUT}) {

@@ -27,6 +27,7 @@ usr/bin/quorlin-cli
 usr/share/applications/quorlin.desktop
 usr/share/doc/quorlin/README.md
 usr/share/doc/quorlin/guide/index.html
+usr/share/doc/quorlin/guide/new-sounds.html
 usr/share/doc/quorlin/guide/version.html
 usr/share/icons/hicolor/32x32/apps/quorlin.png
 usr/share/icons/hicolor/scalable/apps/quorlin.svg

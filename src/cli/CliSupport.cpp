@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "bank/BankFiles.h"
+#include "bank/LibraryIndex.h"
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
 #include "ops/FileOps.h"
@@ -61,6 +62,17 @@ int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules&
     // Both are what a file that is no bank at all can look like.
     if ((!report.highByteEntries.empty() || report.trailingBytes) && !in_rules.force) {
         return Fail(kExitInput, in_path + ": refused as it is (--force takes the file anyway)");
+    }
+    return kExitOk;
+}
+
+int ReadLibrary(const std::string& in_folder, CLibraryIndex& out_index) {
+    out_index = CLibraryIndex::Build(in_folder);
+    if (!out_index.FolderRead()) {
+        return Fail(kExitInput, out_index.Notes().front());
+    }
+    for (const std::string& note : out_index.Notes()) {
+        (void)Fail(kExitOk, "note: " + note);
     }
     return kExitOk;
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+class CLibraryIndex;
 class CSysExData;
 struct BankReadReport;
 
@@ -25,6 +26,10 @@ struct InputRules {
 // whole bank. Returns 0, or the exit code of a refusal after saying why.
 int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules = {},
               BankReadReport* out_report = nullptr);
+
+// Reads the library folder in_folder into out_index and names on stderr the files it
+// skipped. Returns 0, or the exit code after saying why the folder could not be read.
+int ReadLibrary(const std::string& in_folder, CLibraryIndex& out_index);
 
 // Writes in_text to standard output; a failed write (a full disk, a closed pipe) is exit 4.
 int Print(const std::string& in_text);

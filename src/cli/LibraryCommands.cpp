@@ -76,12 +76,9 @@ int RunNameCommand(std::vector<std::string> in_args) {
     if (int code = ReadInput(file, bank)) {
         return code;
     }
-    const CLibraryIndex index = CLibraryIndex::Build(library);
-    if (!index.FolderRead()) {
-        return Fail(kExitInput, index.Notes().front());
-    }
-    for (const std::string& note : index.Notes()) {
-        std::fprintf(stderr, "quorlin-cli: note: %s\n", note.c_str());
+    CLibraryIndex index;
+    if (int code = ReadLibrary(library, index)) {
+        return code;
     }
     const ops::LibraryNamingResult named = ops::NameFromLibrary(bank, index);
     WriteEntries(bank, named.entries);

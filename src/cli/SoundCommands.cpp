@@ -271,12 +271,9 @@ int RunSimilarCommand(std::vector<std::string> in_args) {
     if (int code = ReadInput(args.positional[0], bank, rules)) {
         return code;
     }
-    const CLibraryIndex index = CLibraryIndex::Build(args.library);
-    if (!index.FolderRead()) {
-        return Fail(kExitInput, index.Notes().front());
-    }
-    for (const std::string& note : index.Notes()) {
-        std::fprintf(stderr, "quorlin-cli: note: %s\n", note.c_str());
+    CLibraryIndex index;
+    if (int code = ReadLibrary(args.library, index)) {
+        return code;
     }
     std::string out;
     for (const SimilarEntry& each :

@@ -24,6 +24,7 @@
 #include "app/QuorlinDoc.h"
 #include "platform/Trace.h"
 #include "view/CommandIds.h"
+#include "view/ParametersPanel.h"
 #include "view/QuorlinView.h"
 
 namespace {
@@ -60,6 +61,13 @@ bool CMainFrame::LoadFrame() {
             [this](QMdiSubWindow* in_window) { OnSubWindowActivated(in_window); });
 
     CreateActions();
+    // Hidden until View, Parameters asks for it; docked left of the bank windows, with
+    // the Library on the right.
+    m_ptrParametersPanel = new CParametersPanel(this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_ptrParametersPanel);
+    m_ptrParametersPanel->hide();
+    connect(m_ptrParametersPanel->toggleViewAction(), &QAction::toggled, Action(ID_VIEW_PARAMETERS),
+            &QAction::setChecked);
     CreateToolBar();
     if (!m_ptrToolBar) {
         QUORLIN_TRACE("Failed to create toolbar\n");
@@ -192,6 +200,17 @@ void CMainFrame::CreateActions() {
                                        QStringLiteral("Show or hide the status bar"));
     statusToggle->setCheckable(true);
     statusToggle->setChecked(true);
+
+    MakeAction(ID_VIEW_PARAMETERS, QStringLiteral("&Parameters"),
+               QStringLiteral("Show or hide the parameters of the selected patch or tone"))
+        ->setCheckable(true);
+    on(ID_VIEW_PARAMETERS, [this](bool in_shown) {
+        if (in_shown) {
+            m_ptrParametersPanel->Open();
+        } else {
+            m_ptrParametersPanel->hide();
+        }
+    });
 
     MakeAction(ID_GET_PATCHES, QStringLiteral("Get Patches"),
                QStringLiteral("Get Patch and Tone data from the MKS-80."));
@@ -357,7 +376,7 @@ void CMainFrame::CreateMenus() {
     add(edit,
         {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_RENAME});
     QMenu* view129 = menu(QStringLiteral("&View"));
-    add(view129, {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
+    add(view129, {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PARAMETERS});
     QMenu* midi = menu(QStringLiteral("Midi"));
     add(midi, {ID_GET_PATCHES, ID_SEND_PATCHES, 0, ID_DISPLAY_SELECTION, 0, ID_SELECT_MIDI_PORT,
                ID_SET_TRANSFER_SPEED});
@@ -604,6 +623,7 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* in_window) {
         m_ptrLastActiveFrame = frame;
         m_App.SetActiveBankView(frame->GetView());
     }
+    m_ptrParametersPanel->FollowView(ActiveView());
     UpdateMenus();
     UpdateCommandUI();
     UpdateFrameTitle();

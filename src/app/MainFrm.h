@@ -5,6 +5,7 @@
 #include <vector>
 
 class CChildFrame;
+class CParametersPanel;
 class CQuorlinApp;
 class CQuorlinDoc;
 class CQuorlinView;
@@ -36,6 +37,8 @@ class CMainFrame : public QMainWindow {
     QMdiArea* GetMdiArea() const { return m_ptrMdiArea; }
     QToolBar* GetToolBar() const { return m_ptrToolBar; }
     QLabel* GetMessagePane() const { return m_ptrMessagePane; }
+    // View, Parameters: the selected entry of the active bank window.
+    CParametersPanel* GetParametersPanel() const { return m_ptrParametersPanel; }
     QMenu* GetMenu(int in_menuId, const QString& in_title) const;
 
     // A new window on in_doc, 310 by 550, offset from the window made before it, made active.
@@ -81,6 +84,7 @@ class CMainFrame : public QMainWindow {
     QMdiArea* m_ptrMdiArea = nullptr;
     QToolBar* m_ptrToolBar = nullptr;
     QLabel* m_ptrMessagePane = nullptr;
+    CParametersPanel* m_ptrParametersPanel = nullptr;
     std::map<int, QAction*> m_Actions;
     std::vector<QAction*> m_RecentActions;
     QMenu* m_ptrFileMenu128 = nullptr;

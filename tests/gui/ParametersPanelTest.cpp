@@ -65,14 +65,17 @@ void SendMouse(QWidget* in_widget, QEvent::Type in_type, const QPoint& in_at) {
     QApplication::sendEvent(in_widget, &event);
 }
 
-// One drag of the slider's handle to the right, in a few moves.
-void Drag(QSlider* in_slider, int in_pixels) {
+// One drag of the slider's handle to the right, in a few moves; back to where it
+// began when in_back.
+void Drag(QSlider* in_slider, int in_pixels, bool in_back = false) {
     const QPoint start = HandleCentre(in_slider);
     SendMouse(in_slider, QEvent::MouseButtonPress, start);
     for (int step = 1; step <= 4; ++step) {
         SendMouse(in_slider, QEvent::MouseMove, start + QPoint(in_pixels * step / 4, 0));
     }
-    SendMouse(in_slider, QEvent::MouseButtonRelease, start + QPoint(in_pixels, 0));
+    const QPoint end = in_back ? start : start + QPoint(in_pixels, 0);
+    SendMouse(in_slider, QEvent::MouseMove, end);
+    SendMouse(in_slider, QEvent::MouseButtonRelease, end);
 }
 
 void SendKey(QWidget* in_widget, QEvent::Type in_type, Qt::Key in_key, bool in_repeat) {
@@ -192,6 +195,9 @@ TEST_F(ParametersPanelTest, EachDragIsOneStep) {
     EXPECT_EQ(ToneBytes(kTone23)[14], afterFirst);
     Trigger(cmd::Undo);
     EXPECT_EQ(ToneBytes(kTone23)[14], 40);
+    Drag(cutoff, cutoff->width() / 4, true);
+    EXPECT_EQ(ToneBytes(kTone23)[14], 40);
+    EXPECT_FALSE(Doc()->CanUndo()) << "there and back again changed nothing";
 }
 
 TEST_F(ParametersPanelTest, ADamagedValueIsShownMarkedAndOnlyAnEditWritesAValidOne) {

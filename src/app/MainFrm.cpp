@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
@@ -211,6 +212,15 @@ void CMainFrame::CreateActions() {
             m_ptrParametersPanel->hide();
         }
     });
+
+    // F6 and Shift+F6 of the accelerator table carry the focus between the bank window
+    // and the panels docked beside it, so the keyboard reaches every control.
+    MakeAction(ID_NEXT_PANE, QStringLiteral("Next Pane"), QString())
+        ->setShortcut(QKeySequence(Qt::Key_F6));
+    on(ID_NEXT_PANE, [this]() { MovePaneFocus(true); });
+    MakeAction(ID_PREV_PANE, QStringLiteral("Previous Pane"), QString())
+        ->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    on(ID_PREV_PANE, [this]() { MovePaneFocus(false); });
 
     MakeAction(ID_GET_PATCHES, QStringLiteral("Get Patches"),
                QStringLiteral("Get Patch and Tone data from the MKS-80."));
@@ -529,6 +539,49 @@ void CMainFrame::UpdateCommandUI() {
           doc ? doc->GetUndoStack().undoText() : QString(), QStringLiteral("&Undo\tCtrl+Z"));
     offer(Action(ID_EDIT_REDO), doc && doc->CanRedo(), QStringLiteral("&Redo %1\tCtrl+Y"),
           doc ? doc->GetUndoStack().redoText() : QString(), QStringLiteral("Redo\tCtrl+Y"));
+}
+
+void CMainFrame::MovePaneFocus(bool in_next) {
+    std::vector<QWidget*> panes;
+    if (CQuorlinView* view = ActiveView()) {
+        panes.push_back(view);
+    }
+    // The bank window, the Parameters panel, then the other panels.
+    std::vector<QDockWidget*> docks{m_ptrParametersPanel};
+    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+        if (dock != m_ptrParametersPanel) {
+            docks.push_back(dock);
+        }
+    }
+    for (QDockWidget* dock : docks) {
+        if (dock->isVisible() && !dock->isFloating()) {
+            panes.push_back(dock);
+        }
+    }
+    if (panes.empty()) {
+        return;
+    }
+    const QWidget* focus = QApplication::focusWidget();
+    const auto current = std::find_if(panes.begin(), panes.end(), [focus](QWidget* in_pane) {
+        return focus && (in_pane == focus || in_pane->isAncestorOf(focus));
+    });
+    const int count = static_cast<int>(panes.size());
+    const int at = current == panes.end() ? -1 : static_cast<int>(current - panes.begin());
+    QWidget* pane =
+        panes[static_cast<size_t>(at < 0 ? 0 : (at + (in_next ? 1 : count - 1)) % count)];
+    // A panel's first control that takes the focus from the keyboard.
+    QWidget* target = pane;
+    if (pane != ActiveView()) {
+        for (QWidget* each = pane->nextInFocusChain(); each != pane;
+             each = each->nextInFocusChain()) {
+            if (pane->isAncestorOf(each) && each->isVisible() && each->isEnabled() &&
+                (each->focusPolicy() & Qt::TabFocus)) {
+                target = each;
+                break;
+            }
+        }
+    }
+    target->setFocus(in_next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 void CMainFrame::UndoRedo(bool in_undo) {

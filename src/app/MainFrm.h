@@ -66,6 +66,9 @@ class CMainFrame : public QMainWindow {
   private:
     // Edit, Undo (in_undo) or Redo on the active window's document.
     void UndoRedo(bool in_undo);
+    // F6 / Shift+F6: the focus to the next or previous of the active bank window and the
+    // docked panels.
+    void MovePaneFocus(bool in_next);
     QAction* MakeAction(int in_id, const QString& in_text, const QString& in_prompt);
     void CreateActions();
     void CreateMenus();

@@ -66,6 +66,8 @@ QScrollArea* MakeScrollArea(QWidget* in_parent, QWidget* in_body) {
     auto* area = new QScrollArea(in_parent);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
+    // Tab goes from control to control; the area scrolls to show the one with the focus.
+    area->setFocusPolicy(Qt::NoFocus);
     area->setWidget(in_body);
     return area;
 }
@@ -173,6 +175,7 @@ void CParametersPanel::BuildTonePage() {
             }
             Editor& editor = MakeEditor(box, mks80::Kind::Tone, param, mks80::Half::Upper);
             auto* label = new QLabel(QString::fromUtf8(param.label), box);
+            editor.label = label;
             grid->addWidget(label, row, 0);
             if (editor.slider) {
                 label->setBuddy(editor.slider);
@@ -218,7 +221,8 @@ void CParametersPanel::BuildPatchPage() {
     for (const mks80::Parameter& param : params) {
         if (param.shared) {
             Editor& editor = MakeEditor(common, mks80::Kind::Patch, param, mks80::Half::Upper);
-            commonGrid->addWidget(new QLabel(QString::fromUtf8(param.label), common), commonRow, 0);
+            editor.label = new QLabel(QString::fromUtf8(param.label), common);
+            commonGrid->addWidget(editor.label, commonRow, 0);
             if (editor.slider) {
                 commonGrid->addWidget(editor.slider, commonRow, 1);
                 commonGrid->addWidget(editor.value, commonRow, 2);
@@ -228,9 +232,11 @@ void CParametersPanel::BuildPatchPage() {
             ++commonRow;
             continue;
         }
-        halvesGrid->addWidget(new QLabel(QString::fromUtf8(param.label), halves), halfRow, 0);
+        auto* label = new QLabel(QString::fromUtf8(param.label), halves);
+        halvesGrid->addWidget(label, halfRow, 0);
         for (mks80::Half half : {mks80::Half::Upper, mks80::Half::Lower}) {
             Editor& editor = MakeEditor(halves, mks80::Kind::Patch, param, half);
+            editor.label = label;
             auto* cell = new QHBoxLayout;
             cell->setSpacing(4);
             if (editor.slider) {
@@ -557,6 +563,18 @@ bool CParametersPanel::eventFilter(QObject* in_watched, QEvent* in_event) {
         return QDockWidget::eventFilter(in_watched, in_event);
     }
     switch (in_event->type()) {
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            // The control with the focus has its name in bold: a slider's own focus mark
+            // is hard to see.
+            for (const Editor& editor : m_Editors) {
+                if ((editor.slider == in_watched || editor.combo == in_watched) && editor.label) {
+                    QFont font = editor.label->font();
+                    font.setBold(in_event->type() == QEvent::FocusIn);
+                    editor.label->setFont(font);
+                }
+            }
+            break;
         case QEvent::KeyPress:
             if (!static_cast<QKeyEvent*>(in_event)->isAutoRepeat()) {
                 NewGesture(in_watched, false);

@@ -68,6 +68,7 @@ class CParametersPanel : public QDockWidget {
         mks80::Half half = mks80::Half::Upper;
         QSlider* slider = nullptr;
         QComboBox* combo = nullptr;
+        QLabel* label = nullptr;        // its name
         QLabel* value = nullptr;        // beside a slider
         QToolButton* select = nullptr;  // a patch half's tone
     };

@@ -138,6 +138,12 @@ TEST_F(ParametersPanelTest, ATonesParametersStandInTheirSectionsWithTheirValues)
 TEST_F(ParametersPanelTest, AKeyIsOneNamedStepThatUndoesToTheExactBytesAndIsSaved) {
     LoadSoftPad();
     const BankEntries before = ReadWholeBank(Bank());
+    // F6 takes the keyboard from the bank window to the panel, Shift+F6 back.
+    View()->setFocus();
+    QTest::keyClick(View()->viewport(), Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), Slider(Kind::Tone, 0));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), View());
     QSlider* cutoff = Slider(Kind::Tone, kVcfCutoff);
     cutoff->setFocus();
     QTest::keyClick(cutoff, Qt::Key_Right);

@@ -13,6 +13,7 @@
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
 #include "cli/LibraryCommands.h"
+#include "cli/ParameterCommands.h"
 #include "cli/TransferCommands.h"
 #include "midi/DumpFile.h"
 #include "platform/CommandLine.h"
@@ -28,8 +29,15 @@ const char* const kHelp =
     "                                   tone name; in names a backslash is written \\\\, a TAB\n"
     "                                   \\t, a line feed \\n and other bytes below 20H and 7FH\n"
     "                                   as \\xNN\n"
-    "  show FILE NUMBER patch|tone [--force]\n"
-    "                                   the parameter bytes of entry NUMBER (11 to 88)\n"
+    "  show FILE NUMBER patch|tone [--params] [--force]\n"
+    "                                   the parameter bytes of entry NUMBER (11 to 88); with\n"
+    "                                   --params one line per parameter (see below)\n"
+    "  set FILE NUMBER patch|tone SETTING... [-o OUT.m80] [--partial] [--force]\n"
+    "                                   change parameters of entry NUMBER and write the bank\n"
+    "                                   to OUT, or to FILE itself; every other byte and every\n"
+    "                                   name is kept. SETTING is P=V for a tone, upper:P=V or\n"
+    "                                   lower:P=V for a patch: P a parameter number, V a value\n"
+    "                                   as show --params prints it\n"
     "  convert IN OUT [--channel N] [--partial] [--force]\n"
     "                                   write the bank of IN as OUT: a bank file when OUT ends in\n"
     "                                   .m80, a recorded dump for MIDI channel N (default 1) when\n"
@@ -63,6 +71,16 @@ const char* const kHelp =
     "no MKS-80 sends, or with bytes after its 64th entry is refused unless given --force;\n"
     "send refuses such a bank in any case, as MIDI cannot carry those bytes.\n"
     "The transfer delay defaults to 300 ms, the channel to 1.\n"
+    "\n"
+    "show --params writes one line per parameter, fields separated by TAB:\n"
+    "  GROUP NUMBER NAME VALUE TEXT\n"
+    "GROUP is tone for a tone's 48 parameters, upper then lower for a patch's 2 x 15 (key\n"
+    "mode, split point and balance, 0 to 2, belong to both halves); NUMBER is the MKS-80's\n"
+    "parameter number, VALUE the value its messages carry (VCO-1 range 36 to 84, split point\n"
+    "21 to 108), TEXT the value as the desktop program shows it (\"C4\", \"Triangle\"). A\n"
+    "stored value the MKS-80 could not hold prints as stored, its TEXT marked\n"
+    "\"(out of range)\" or \"(unused bits set)\". set refuses an unknown parameter or a\n"
+    "value outside its range with exit code 1 and writes nothing.\n"
     "\n"
     "diff and verify write one line per differing entry, fields separated by TAB:\n"
     "  differs KIND NUMBER NAME-A NAME-B POS:A>B ...   parameter bytes differ (positions\n"
@@ -114,6 +132,7 @@ int CommandList(std::vector<std::string> in_args) {
 int CommandShow(std::vector<std::string> in_args) {
     InputRules rules;
     rules.force = TakeFlag(in_args, "--force");
+    const bool params = TakeFlag(in_args, "--params");
     if (in_args.size() != 3) {
         return UsageError("show takes a file name, an entry number and patch or tone");
     }
@@ -128,6 +147,9 @@ int CommandShow(std::vector<std::string> in_args) {
     CSysExData bank(&view);
     if (int code = ReadInput(in_args[0], bank, rules)) {
         return code;
+    }
+    if (params) {
+        return PrintParameters(bank, index, in_args[2] == "patch");
     }
     std::string text = in_args[2] == "patch" ? PatchSelectionText(*bank.GetPatch(index))
                                              : ToneSelectionText(*bank.GetTone(index));
@@ -195,6 +217,9 @@ int Run(std::vector<std::string> args) {
     }
     if (command == "show") {
         return CommandShow(args);
+    }
+    if (command == "set") {
+        return RunSetCommand(args);
     }
     if (command == "convert") {
         return CommandConvert(args);

@@ -78,6 +78,38 @@ TEST(BankCompare, ListsByteChangesAndRenamesApartAndSaysWhenEqual) {
     EXPECT_FALSE(CompareBanks(first, second).Equal());
 }
 
+// Each side's value as the panel shows it, the patch's shared parameters once, and
+// nothing for bits no parameter uses.
+TEST(BankCompare, NamesTheParametersThatDiffer) {
+    CNullBankView view;
+    CSysExData first(&view);
+    CSysExData second(&view);
+    int8_t* tone = second.GetTone(5)->GetData();
+    first.GetTone(5)->GetData()[14] = 40;
+    tone[14] = 72;                                              // VCF cutoff
+    tone[33] = static_cast<int8_t>((tone[33] & ~0x03) | 0x03);  // LFO-1 waveform
+    first.GetTone(5)->GetData()[33] = static_cast<int8_t>((tone[33] & ~0x03) | 0x01);
+    tone[38] = static_cast<int8_t>(tone[38] ^ 0x40);  // an unused bit
+    int8_t* patch = second.GetPatch(1)->GetData();
+    patch[1] = 87;   // split point
+    patch[13] = 64;  // lower tone number: no such tone
+    patch[19] = 20;  // lower glide
+
+    const BankComparison result = CompareBanks(first, second);
+    ASSERT_EQ(result.entries.size(), 2u);
+    std::vector<std::string> texts;
+    for (const EntryDifference& entry : result.entries) {
+        for (const ParameterDifference& each : entry.parameters) {
+            texts.push_back(ParameterDifferenceText(each));
+        }
+    }
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{
+                  "Split point A5 > C8", "Lower tone number 16 > 64 (out of range)",
+                  "Lower glide 0 > 20", "LFO-1 waveform Square > Triangle", "VCF cutoff 40 > 72"}));
+    EXPECT_EQ(result.entries[1].bytes.size(), 3u) << "the unused bit is still a byte difference";
+}
+
 TEST_F(LibraryFolder, NewestFileWinsTiesAndDamagedFilesAreSkippedWithANote) {
     CSysExData old(&m_View);
     SetPatchBytes(old, 0, 40);

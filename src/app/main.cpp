@@ -6,6 +6,7 @@
 
 #include "app/LibraryService.h"
 #include "app/Quorlin.h"
+#include "app/WindowLayoutStore.h"
 #include "midi/Mks80Engine.h"
 #include "ops/MidiServices.h"
 #include "platform/qt/QtEventLoop.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv) {
     services.prompter = &prompter;
     services.shell = &shell;
     services.library = std::make_unique<CLibraryService>();
+    services.layout = std::make_unique<QtWindowLayoutStore>();
 
     int code = 1;
     {

@@ -116,7 +116,13 @@ void CQuorlinView::DrawRow(QPainter& in_painter, int in_row, int in_y, bool in_s
                    toneSelected ? highlight : window, toneSelected ? highlightText : kToneName);
 }
 
+void CQuorlinView::RefreshRow(int in_row) {
+    CRowView::RefreshRow(in_row);
+    Q_EMIT RowsChanged(in_row, 1);
+}
+
 void CQuorlinView::MoveSelection(bool in_down) {
+    const int before = m_SelectedRow;
     if (in_down) {
         if (m_SelectedRow < std::min(GetNumRows() - 1, GetMaxRows() - 2)) {
             ++m_SelectedRow;
@@ -125,14 +131,22 @@ void CQuorlinView::MoveSelection(bool in_down) {
         --m_SelectedRow;
     }
     RefreshRow(m_SelectedRow);
+    if (m_SelectedRow != before) {
+        Q_EMIT SelectionChanged();
+    }
 }
 
 void CQuorlinView::SelectCell(int in_row, int in_column) {
+    const int row = m_SelectedRow;
+    const int column = m_SelectedColumn;
     if (in_row >= 0 && in_row < std::min(GetNumRows(), GetMaxRows() - 1)) {
         m_SelectedRow = in_row;
         m_SelectedColumn = in_column;
     }
     RefreshRow(m_SelectedRow);
+    if (m_SelectedRow != row || m_SelectedColumn != column) {
+        Q_EMIT SelectionChanged();
+    }
 }
 
 std::unique_ptr<QMimeData> CQuorlinView::CreateDataSource() {
@@ -175,6 +189,7 @@ void CQuorlinView::RepaintRows(int in_first, int in_count) {
     for (int row = in_first; row < in_first + in_count; ++row) {
         viewport()->update(GetRowRect(row));
     }
+    Q_EMIT RowsChanged(in_first, in_count);
 }
 
 void CQuorlinView::CloseFrame() {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QIcon>
 #include <QLabel>
@@ -22,8 +23,10 @@
 #include "app/Librarian.h"
 #include "app/Quorlin.h"
 #include "app/QuorlinDoc.h"
+#include "app/SoundMaker.h"
 #include "platform/Trace.h"
 #include "view/CommandIds.h"
+#include "view/ParametersPanel.h"
 #include "view/QuorlinView.h"
 
 namespace {
@@ -60,6 +63,13 @@ bool CMainFrame::LoadFrame() {
             [this](QMdiSubWindow* in_window) { OnSubWindowActivated(in_window); });
 
     CreateActions();
+    // Hidden until View, Parameters asks for it; docked left of the bank windows, with
+    // the Library on the right.
+    m_ptrParametersPanel = new CParametersPanel(this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_ptrParametersPanel);
+    m_ptrParametersPanel->hide();
+    connect(m_ptrParametersPanel->toggleViewAction(), &QAction::toggled, Action(ID_VIEW_PARAMETERS),
+            &QAction::setChecked);
     CreateToolBar();
     if (!m_ptrToolBar) {
         QUORLIN_TRACE("Failed to create toolbar\n");
@@ -192,6 +202,26 @@ void CMainFrame::CreateActions() {
                                        QStringLiteral("Show or hide the status bar"));
     statusToggle->setCheckable(true);
     statusToggle->setChecked(true);
+
+    MakeAction(ID_VIEW_PARAMETERS, QStringLiteral("&Parameters"),
+               QStringLiteral("Show or hide the parameters of the selected patch or tone"))
+        ->setCheckable(true);
+    on(ID_VIEW_PARAMETERS, [this](bool in_shown) {
+        if (in_shown) {
+            m_ptrParametersPanel->Open();
+        } else {
+            m_ptrParametersPanel->hide();
+        }
+    });
+
+    // F6 and Shift+F6 of the accelerator table carry the focus between the bank window
+    // and the panels docked beside it, so the keyboard reaches every control.
+    MakeAction(ID_NEXT_PANE, QStringLiteral("Next Pane"), QString())
+        ->setShortcut(QKeySequence(Qt::Key_F6));
+    on(ID_NEXT_PANE, [this]() { MovePaneFocus(true); });
+    MakeAction(ID_PREV_PANE, QStringLiteral("Previous Pane"), QString())
+        ->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F6));
+    on(ID_PREV_PANE, [this]() { MovePaneFocus(false); });
 
     MakeAction(ID_GET_PATCHES, QStringLiteral("Get Patches"),
                QStringLiteral("Get Patch and Tone data from the MKS-80."));
@@ -357,7 +387,7 @@ void CMainFrame::CreateMenus() {
     add(edit,
         {ID_EDIT_UNDO, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE, 0, ID_RENAME});
     QMenu* view129 = menu(QStringLiteral("&View"));
-    add(view129, {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR});
+    add(view129, {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, ID_VIEW_PARAMETERS});
     QMenu* midi = menu(QStringLiteral("Midi"));
     add(midi, {ID_GET_PATCHES, ID_SEND_PATCHES, 0, ID_DISPLAY_SELECTION, 0, ID_SELECT_MIDI_PORT,
                ID_SET_TRANSFER_SPEED});
@@ -492,6 +522,9 @@ void CMainFrame::UpdateCommandUI() {
     if (CLibrarian* librarian = m_App.GetLibrarian()) {
         librarian->UpdateCommandUI();
     }
+    if (CSoundMaker* maker = m_App.GetSoundMaker()) {
+        maker->UpdateCommandUI();
+    }
     // Cut never applies to a bank entry.
     for (int id : std::initializer_list<int>{ID_EDIT_CUT}) {
         Action(id)->setEnabled(false);
@@ -510,6 +543,49 @@ void CMainFrame::UpdateCommandUI() {
           doc ? doc->GetUndoStack().undoText() : QString(), QStringLiteral("&Undo\tCtrl+Z"));
     offer(Action(ID_EDIT_REDO), doc && doc->CanRedo(), QStringLiteral("&Redo %1\tCtrl+Y"),
           doc ? doc->GetUndoStack().redoText() : QString(), QStringLiteral("Redo\tCtrl+Y"));
+}
+
+void CMainFrame::MovePaneFocus(bool in_next) {
+    std::vector<QWidget*> panes;
+    if (CQuorlinView* view = ActiveView()) {
+        panes.push_back(view);
+    }
+    // The bank window, the Parameters panel, then the other panels.
+    std::vector<QDockWidget*> docks{m_ptrParametersPanel};
+    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+        if (dock != m_ptrParametersPanel) {
+            docks.push_back(dock);
+        }
+    }
+    for (QDockWidget* dock : docks) {
+        if (dock->isVisible() && !dock->isFloating()) {
+            panes.push_back(dock);
+        }
+    }
+    if (panes.empty()) {
+        return;
+    }
+    const QWidget* focus = QApplication::focusWidget();
+    const auto current = std::find_if(panes.begin(), panes.end(), [focus](QWidget* in_pane) {
+        return focus && (in_pane == focus || in_pane->isAncestorOf(focus));
+    });
+    const int count = static_cast<int>(panes.size());
+    const int at = current == panes.end() ? -1 : static_cast<int>(current - panes.begin());
+    QWidget* pane =
+        panes[static_cast<size_t>(at < 0 ? 0 : (at + (in_next ? 1 : count - 1)) % count)];
+    // A panel's first control that takes the focus from the keyboard.
+    QWidget* target = pane;
+    if (pane != ActiveView()) {
+        for (QWidget* each = pane->nextInFocusChain(); each != pane;
+             each = each->nextInFocusChain()) {
+            if (pane->isAncestorOf(each) && each->isVisible() && each->isEnabled() &&
+                (each->focusPolicy() & Qt::TabFocus)) {
+                target = each;
+                break;
+            }
+        }
+    }
+    target->setFocus(in_next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 void CMainFrame::UndoRedo(bool in_undo) {
@@ -604,6 +680,7 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* in_window) {
         m_ptrLastActiveFrame = frame;
         m_App.SetActiveBankView(frame->GetView());
     }
+    m_ptrParametersPanel->FollowView(ActiveView());
     UpdateMenus();
     UpdateCommandUI();
     UpdateFrameTitle();

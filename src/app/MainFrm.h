@@ -5,6 +5,7 @@
 #include <vector>
 
 class CChildFrame;
+class CParametersPanel;
 class CQuorlinApp;
 class CQuorlinDoc;
 class CQuorlinView;
@@ -36,6 +37,8 @@ class CMainFrame : public QMainWindow {
     QMdiArea* GetMdiArea() const { return m_ptrMdiArea; }
     QToolBar* GetToolBar() const { return m_ptrToolBar; }
     QLabel* GetMessagePane() const { return m_ptrMessagePane; }
+    // View, Parameters: the selected entry of the active bank window.
+    CParametersPanel* GetParametersPanel() const { return m_ptrParametersPanel; }
     QMenu* GetMenu(int in_menuId, const QString& in_title) const;
 
     // A new window on in_doc, 310 by 550, offset from the window made before it, made active.
@@ -63,6 +66,9 @@ class CMainFrame : public QMainWindow {
   private:
     // Edit, Undo (in_undo) or Redo on the active window's document.
     void UndoRedo(bool in_undo);
+    // F6 / Shift+F6: the focus to the next or previous of the active bank window and the
+    // docked panels.
+    void MovePaneFocus(bool in_next);
     QAction* MakeAction(int in_id, const QString& in_text, const QString& in_prompt);
     void CreateActions();
     void CreateMenus();
@@ -81,6 +87,7 @@ class CMainFrame : public QMainWindow {
     QMdiArea* m_ptrMdiArea = nullptr;
     QToolBar* m_ptrToolBar = nullptr;
     QLabel* m_ptrMessagePane = nullptr;
+    CParametersPanel* m_ptrParametersPanel = nullptr;
     std::map<int, QAction*> m_Actions;
     std::vector<QAction*> m_RecentActions;
     QMenu* m_ptrFileMenu128 = nullptr;

@@ -15,6 +15,7 @@
 #include "app/MainFrm.h"
 #include "app/QuorlinDoc.h"
 #include "app/RecentFileStore.h"
+#include "app/SoundMaker.h"
 #include "app/UserAsker.h"
 #include "app/WebPages.h"
 #include "bank/SelectionData.h"
@@ -25,6 +26,8 @@
 
 namespace {
 CQuorlinApp* g_ptrApp = nullptr;
+// Raised when the frame's bars or panels change so much that an older layout no longer fits.
+constexpr int kWindowLayoutVersion = 1;
 }  // namespace
 
 CQuorlinApp* QuorlinApp() {
@@ -40,6 +43,9 @@ CQuorlinApp::CQuorlinApp(AppServices in_services) : m_Services(std::move(in_serv
     }
     if (!m_Services.recentFiles) {
         m_Services.recentFiles = std::make_unique<QtRecentFileStore>();
+    }
+    if (!m_Services.layout) {
+        m_Services.layout = std::make_unique<MemoryWindowLayoutStore>();
     }
     if (!m_Services.asker) {
         m_OwnAsker = std::make_unique<QtUserAsker>();
@@ -62,6 +68,7 @@ CQuorlinApp::~CQuorlinApp() {
     CMainFrame* frame = m_ptrMainFrame;
     m_ptrMainFrame = nullptr;
     m_ptrLibrarian = nullptr;
+    m_ptrSoundMaker = nullptr;
     delete frame;
     const std::vector<CQuorlinDoc*> docs = m_Docs;
     for (CQuorlinDoc* doc : docs) {
@@ -90,6 +97,10 @@ bool CQuorlinApp::InitInstance(const QStringList& in_files) {
         return false;
     }
     m_ptrLibrarian = new CLibrarian(*this, *m_ptrMainFrame, std::move(m_Services.library));
+    m_ptrSoundMaker = new CSoundMaker(*this, *m_ptrMainFrame);
+
+    // The panels as the user left them, once every panel exists.
+    (void)m_ptrMainFrame->restoreState(m_Services.layout->Load(), kWindowLayoutVersion);
 
     if (in_files.isEmpty()) {
         OnFileNew();
@@ -120,6 +131,9 @@ bool CQuorlinApp::InitInstance(const QStringList& in_files) {
 int CQuorlinApp::ExitInstance() {
     SaveMidiSetup();
     m_Services.recentFiles->Save(m_RecentFiles);
+    if (m_ptrMainFrame) {
+        m_Services.layout->Save(m_ptrMainFrame->saveState(kWindowLayoutVersion));
+    }
     return 0;
 }
 

@@ -10,6 +10,7 @@
 
 #include "app/LibraryService.h"
 #include "app/RecentFileStore.h"
+#include "app/WindowLayoutStore.h"
 #include "midi/MidiHost.h"
 #include "midi/MidiService.h"
 #include "platform/EventLoop.h"
@@ -19,6 +20,7 @@
 #include "view/ViewHost.h"
 
 class CLibrarian;
+class CSoundMaker;
 class CLibraryService;
 class CMidiManager;
 class CMainFrame;
@@ -42,6 +44,8 @@ struct AppServices {
     UserAsker* asker = nullptr;
     // The library of bank files; nullptr: none (its commands stay off).
     std::unique_ptr<CLibraryService> library;
+    // The bars and panels of the main frame between runs; nullptr: kept for this run only.
+    std::unique_ptr<WindowLayoutStore> layout;
 };
 
 // The one application object: the MIDI link, the MIDI settings, the transfer delay,
@@ -65,7 +69,8 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     // Start-up: the main frame, the first bank window (or the bank files named in
     // in_files), the frame shown, then the settings read and the device ids handed on.
     [[nodiscard]] bool InitInstance(const QStringList& in_files = {});
-    // Normal end: the MIDI setup saved when the user asked for it. Returns the exit code.
+    // Normal end: the MIDI setup saved when the user asked for it, the recent files and
+    // the frame's bars and panels kept. Returns the exit code.
     int ExitInstance();
     void ReadGeneralOptions();
     void SaveMidiSetup();
@@ -124,6 +129,8 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     CMainFrame* GetMainFrame() const { return m_ptrMainFrame; }
     // The librarian's commands, made with the main frame; nullptr before.
     CLibrarian* GetLibrarian() const { return m_ptrLibrarian; }
+    // Blend, mutate and find similar, made with the main frame; nullptr before.
+    CSoundMaker* GetSoundMaker() const { return m_ptrSoundMaker; }
     platform::SettingsStore& GetSettings() { return *m_Services.settings; }
     platform::EventLoop& GetLoop() { return *m_Services.loop; }
     platform::Shell* GetShell() const { return m_Services.shell; }
@@ -140,8 +147,9 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     int32_t m_MidiBusy = 0;
     std::unique_ptr<CMidiManager> m_ptrMidiManager;
     CQuorlinView* m_ptrActiveView = nullptr;
-    CMainFrame* m_ptrMainFrame = nullptr;  // owned by this object, deleted with it
-    CLibrarian* m_ptrLibrarian = nullptr;  // a child of the main frame
+    CMainFrame* m_ptrMainFrame = nullptr;    // owned by this object, deleted with it
+    CLibrarian* m_ptrLibrarian = nullptr;    // a child of the main frame
+    CSoundMaker* m_ptrSoundMaker = nullptr;  // a child of the main frame
     std::unique_ptr<platform::ScopedPrompter> m_ptrScopedPrompter;
     std::unique_ptr<UserAsker> m_OwnAsker;
     std::vector<CQuorlinDoc*> m_Docs;

@@ -8,14 +8,14 @@
 #include "bank/BankCompare.h"
 #include "bank/BankFiles.h"
 #include "bank/SelectionData.h"
-#include "bank/StandardMidiFile.h"
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
 #include "cli/LibraryCommands.h"
 #include "cli/ParameterCommands.h"
+#include "cli/SoundCommands.h"
 #include "cli/TransferCommands.h"
-#include "midi/DumpFile.h"
+#include "ops/FileOps.h"
 #include "platform/CommandLine.h"
 
 namespace {
@@ -57,6 +57,21 @@ const char* const kHelp =
     "                                   with the same bytes in the bank files (.m80) of DIR and\n"
     "                                   its subfolders, the most recently modified file first;\n"
     "                                   writes OUT, or FILE itself when a name changed\n"
+    "  blend FILE NUMBER tone|patch OTHER OTHER-NUMBER PERCENT [-o OUT.m80]\n"
+    "                                   entry NUMBER of FILE becomes its blend with entry\n"
+    "                                   OTHER-NUMBER of OTHER: each level PERCENT (0 to 100) of\n"
+    "                                   the way to the other's, rounded; each switch the other's\n"
+    "                                   from 50 on; a patch keeps its tone numbers\n"
+    "  mutate FILE NUMBER tone|patch PERCENT [--seed N] [-o OUT.m80]\n"
+    "                                   vary entry NUMBER at random: each level by at most\n"
+    "                                   PERCENT of its range, each switch with a chance of half\n"
+    "                                   PERCENT; the same seed N (0 to 4294967295) gives the\n"
+    "                                   same result; without one a new seed is said on stderr\n"
+    "  similar FILE NUMBER tone|patch --library DIR [--count N]\n"
+    "                                   the N (default 50) entries of that kind in the bank\n"
+    "                                   files of DIR and its subfolders nearest to entry NUMBER\n"
+    "                                   of FILE, nearest first (see the user guide for the\n"
+    "                                   distance)\n"
     "\n"
     "DEV is a device id or name from quorlin-cli ports: the exact name, or a part of\n"
     "one that no other device of that kind has. Ids change as MIDI clients come and go.\n"
@@ -89,6 +104,10 @@ const char* const kHelp =
     "KIND is patch or tone, NUMBER 11 to 88; patches come first. Names are escaped as\n"
     "list escapes them. name writes KIND TAB NUMBER TAB NAME for each\n"
     "entry it named, and a summary and the library files it skipped on standard error.\n"
+    "blend and mutate keep the entry's name and write OUT, or FILE itself; either must be\n"
+    "a bank file (.m80); only valid values come out, whatever the entries held. They take\n"
+    "--partial and --force as convert does. similar writes one line per entry, fields\n"
+    "separated by TAB: DISTANCE FILE NUMBER NAME, DISTANCE 0 for a copy.\n"
     "\n"
     "Exit codes:\n"
     "  0  done\n"
@@ -101,7 +120,7 @@ const char* const kHelp =
     "     read-only\n"
     "  5  diff, verify: the banks hold different parameter bytes (names alone give 0)\n";
 
-int CommandNew(const std::vector<std::string>& in_args) {
+int CommandNew(std::vector<std::string> in_args) {
     if (in_args.size() != 1) {
         return UsageError("new takes one file name");
     }
@@ -182,9 +201,8 @@ int CommandConvert(std::vector<std::string> in_args) {
     if (files.size() != 2) {
         return UsageError("convert takes an input and an output file name");
     }
-    const bool toDump = EndsWith(files[1], ".syx");
-    const bool toMidi = EndsWith(files[1], ".mid") || EndsWith(files[1], ".midi");
-    if (!toDump && !toMidi && !EndsWith(files[1], ".m80")) {
+    const ops::FileFormat format = ops::FormatOfName(files[1]);
+    if (format == ops::FileFormat::Unknown) {
         return UsageError(files[1] + ": the output must end in .m80, .syx or .mid");
     }
     CNullBankView view;
@@ -192,10 +210,7 @@ int CommandConvert(std::vector<std::string> in_args) {
     if (int code = ReadInput(files[0], bank, rules)) {
         return code;
     }
-    const std::string bytes = toMidi   ? MidiFileOf(RecordedDump(bank, channel))
-                              : toDump ? RecordedDump(bank, channel)
-                                       : BankFileBytes(bank);
-    return WriteOutput(files[1], bytes);
+    return WriteOutput(files[1], ops::FileBytes(bank, format, channel));
 }
 
 int Run(std::vector<std::string> args) {
@@ -207,40 +222,19 @@ int Run(std::vector<std::string> args) {
         std::fputs(kHelp, stdout);
         return kExitOk;
     }
+    using Command = int (*)(std::vector<std::string>);
+    static const std::pair<const char*, Command> kCommands[] = {
+        {"new", CommandNew},          {"list", CommandList},         {"show", CommandShow},
+        {"set", RunSetCommand},       {"convert", CommandConvert},   {"ports", RunPortsCommand},
+        {"get", RunGetCommand},       {"send", RunSendCommand},      {"verify", RunVerifyCommand},
+        {"diff", RunDiffCommand},     {"name", RunNameCommand},      {"blend", RunBlendCommand},
+        {"mutate", RunMutateCommand}, {"similar", RunSimilarCommand}};
     const std::string command = args[0];
     args.erase(args.begin());
-    if (command == "new") {
-        return CommandNew(args);
-    }
-    if (command == "list") {
-        return CommandList(args);
-    }
-    if (command == "show") {
-        return CommandShow(args);
-    }
-    if (command == "set") {
-        return RunSetCommand(args);
-    }
-    if (command == "convert") {
-        return CommandConvert(args);
-    }
-    if (command == "ports") {
-        return RunPortsCommand(args);
-    }
-    if (command == "get") {
-        return RunGetCommand(args);
-    }
-    if (command == "send") {
-        return RunSendCommand(args);
-    }
-    if (command == "verify") {
-        return RunVerifyCommand(args);
-    }
-    if (command == "diff") {
-        return RunDiffCommand(args);
-    }
-    if (command == "name") {
-        return RunNameCommand(args);
+    for (const auto& [name, run] : kCommands) {
+        if (command == name) {
+            return run(std::move(args));
+        }
     }
     return UsageError("unknown command " + command);
 }

@@ -206,6 +206,29 @@ check "name without a library" 1 "$(status "$cli" name "$work/c.m80")"
 check "name with a missing library" 2 "$(status "$cli" name "$work/c.m80" --library "$work/nowhere")"
 check "name refuses to write a dump" 1 "$(status "$cli" name "$work/b.syx" --library "$work/library")"
 
+# blend, mutate and similar
+check "blend at 100 %" 0 "$(status "$cli" blend "$named" 11 tone "$work/a.m80" 88 100 -o "$work/bl.m80")"
+check "takes the other's values" "$("$cli" show "$work/a.m80" 88 tone)" "$("$cli" show "$work/bl.m80" 11 tone)"
+check "and keeps the name" "$("$cli" list "$named" | head -1)" "$("$cli" list "$work/bl.m80" | head -1)"
+"$cli" blend "$work/a.m80" 11 tone "$named" 12 100 -o "$work/bl-empty.m80"
+check "blend changes only its own entry in the file" 0 \
+  "$(cmp -l "$work/a.m80" "$work/bl-empty.m80" | awk '$1 > 98' | wc -l | tr -d ' ')"
+check "blend writes no dump" 1 "$(status "$cli" blend "$work/b.syx" 11 tone "$named" 12 50)"
+check "blend of 101 %" 1 "$(status "$cli" blend "$named" 11 tone "$named" 12 101 -o "$work/b2.m80")"
+"$cli" mutate "$named" 23 patch 40 --seed 77 -o "$work/m1.m80"
+"$cli" mutate "$named" 23 patch 40 --seed 77 -o "$work/m2.m80"
+check "the same seed, the same mutation" "same" "$(cmp -s "$work/m1.m80" "$work/m2.m80" && echo same || echo differs)"
+check "mutate changed the patch" 5 "$(status "$cli" diff "$named" "$work/m1.m80")"
+check "a mutation without a seed says its seed" 1 \
+  "$("$cli" mutate "$named" 23 patch 40 -o "$work/m3.m80" 2>&1 | grep -c '^quorlin-cli: seed [0-9]*$')"
+check "a bad seed" 1 "$(status "$cli" mutate "$named" 23 patch 40 --seed 4294967296 -o "$work/m4.m80")"
+check "similar finds the copy first" "$(printf '0\t%s\t57' "$work/library/old/named.m80")" \
+  "$("$cli" similar "$named" 57 tone --library "$work/library" --count 3 2>/dev/null | head -1 | cut -f1-3)"
+check "similar lists --count entries" 3 \
+  "$("$cli" similar "$named" 57 tone --library "$work/library" --count 3 2>/dev/null | awk -F'\t' 'NF == 4' | wc -l | tr -d ' ')"
+check "similar without a library" 1 "$(status "$cli" similar "$named" 57 tone)"
+check "similar with --count 0" 1 "$(status "$cli" similar "$named" 57 tone --library "$work/library" --count 0)"
+
 # ports, get and send against the built-in virtual MKS-80, whose memory lives in $work
 export QUORLIN_VIRTUAL_MEMORY="$work/virtual-memory.m80"
 "$cli" ports >"$work/ports.txt" 2>/dev/null

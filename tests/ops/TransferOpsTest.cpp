@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "bank/BankEntries.h"
 #include "bank/BankFiles.h"
 #include "bank/SysExData.h"
+#include "midi/HandshakeMessages.h"
 #include "midi/VirtualMks80.h"
 #include "ops/MidiServices.h"
 #include "ops/TransferOps.h"
@@ -80,10 +82,18 @@ TEST(TransferOpsTest, WhenThePartialSendsFetchFailsNothingIsSent) {
     CSysExData bank(&view);
     const BankReadReport report = ReadBankOrDump(Data("dumps/blocks3-then-eod.syx"), bank);
 
-    ops::LinkSession session(instrument, Immediate());
+    std::vector<std::string> said;
+    ops::LinkSession session(instrument, Immediate(), {},
+                             [&](const std::vector<std::string>& in_texts, bool in_fatal) {
+                                 EXPECT_FALSE(in_fatal);
+                                 said.insert(said.end(), in_texts.begin(), in_texts.end());
+                             });
     const ops::SendResult sent = ops::SendBank(session, bank, &report);
     EXPECT_TRUE(sent.FetchFailed());
     EXPECT_EQ(sent.fetch.outcome, TransferOutcome::Refused);
+    EXPECT_EQ(sent.fetch.report.answer, HS_RJC);
+    // The front end is given the link's words to say.
+    EXPECT_EQ(said, std::vector<std::string>{"The MKS-80 refused to send its memory."});
     EXPECT_FALSE(sent.send.ended);
     EXPECT_EQ(instrument.Engine().DumpsReceived(), 0);
 }

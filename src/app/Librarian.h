@@ -53,8 +53,6 @@ class CLibrarian : public QObject {
     CLibraryService* GetService() const { return m_ptrService.get(); }
     CLibraryPanel* GetPanel() const { return m_ptrPanel; }
     QToolButton* GetOfferButton() const { return m_ptrOffer; }
-    // True while a fetch for Compare with MKS-80 runs.
-    bool IsChecking() const { return m_ptrCheckBank != nullptr; }
 
   private:
     void CreateActions();

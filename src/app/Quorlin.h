@@ -122,8 +122,6 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     CMainFrame* GetMainFrame() const { return m_ptrMainFrame; }
     // The librarian's commands, made with the main frame; nullptr before.
     CLibrarian* GetLibrarian() const { return m_ptrLibrarian; }
-    platform::SettingsStore& GetSettings() { return *m_Services.settings; }
-    platform::EventLoop& GetLoop() { return *m_Services.loop; }
     platform::Shell* GetShell() const { return m_Services.shell; }
     // Counts every new bank document since start-up, for the titles "MKS80v1", "MKS80v2", ...
     int NextUntitledNumber() { return ++m_UntitledCount; }

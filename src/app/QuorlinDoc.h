@@ -111,6 +111,7 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
     QString GetPathName() const { return m_PathName; }
     void SetPathName(const QString& in_path);
 
+    // Writes the bank into a storing archive, as a save does; false for any other.
     bool Serialize(CArchive& ar);
 
   Q_SIGNALS:

@@ -89,6 +89,8 @@ bool CQuorlinApp::InitInstance(const QStringList& in_files) {
         return false;
     }
     m_ptrLibrarian = new CLibrarian(*this, *m_ptrMainFrame, std::move(m_Services.library));
+    // The View menus take the Library panel's toggle.
+    m_ptrMainFrame->RebuildMenus();
 
     if (in_files.isEmpty()) {
         OnFileNew();

@@ -64,45 +64,6 @@ CommandRow CommandRow::Items(FrameMenu in_menu, int in_section, bool in_withoutB
     return row;
 }
 
-CommandRow& CommandRow::Keys(QList<QKeySequence> in_keys) {
-    keys = std::move(in_keys);
-    return *this;
-}
-
-CommandRow& CommandRow::In(FrameMenu in_menu, int in_section, bool in_withoutBank) {
-    menu = in_menu;
-    section = in_section;
-    withoutBank = in_withoutBank;
-    return *this;
-}
-
-CommandRow& CommandRow::Button(int in_group, const char* in_toolTip, CommandIcon in_icon) {
-    toolbarGroup = in_group;
-    toolTip = QString::fromUtf8(in_toolTip);
-    icon = in_icon;
-    return *this;
-}
-
-CommandRow& CommandRow::Does(Handler in_handler) {
-    handler = std::move(in_handler);
-    return *this;
-}
-
-CommandRow& CommandRow::EnabledWhen(Rule in_rule) {
-    enable = std::move(in_rule);
-    return *this;
-}
-
-CommandRow& CommandRow::CheckedWhen(Rule in_rule) {
-    checked = std::move(in_rule);
-    return *this;
-}
-
-CommandRow& CommandRow::MadeBy(Maker in_maker) {
-    maker = std::move(in_maker);
-    return *this;
-}
-
 QString CommandRow::MenuText() const {
     return keys.isEmpty()
                ? text

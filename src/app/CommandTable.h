@@ -47,19 +47,27 @@ struct CommandRow {
     // Not a command but a run of items of in_menu made by in_fill when the menu is made.
     static CommandRow Items(FrameMenu in_menu, int in_section, bool in_withoutBank, Filler in_fill);
 
-    CommandRow& Keys(QList<QKeySequence> in_keys);
+    CommandRow& Keys(QList<QKeySequence> in_keys) { return Set(keys, std::move(in_keys)); }
     // Its place: in_menu, in section in_section (a separator between sections, which
     // stand in ascending order), also while no bank window is open when in_withoutBank.
-    CommandRow& In(FrameMenu in_menu, int in_section, bool in_withoutBank = false);
+    CommandRow& In(FrameMenu in_menu, int in_section, bool in_withoutBank = false) {
+        menu = in_menu;
+        withoutBank = in_withoutBank;
+        return Set(section, in_section);
+    }
     // A toolbar button in group in_group (groups in ascending order, a separator between
     // them); in_toolTip "" shows none, only the status-bar prompt.
-    CommandRow& Button(int in_group, const char* in_toolTip, CommandIcon in_icon);
-    CommandRow& Does(Handler in_handler);
+    CommandRow& Button(int in_group, const char* in_toolTip, CommandIcon in_icon) {
+        toolbarGroup = in_group;
+        toolTip = QString::fromUtf8(in_toolTip);
+        return Set(icon, in_icon);
+    }
+    CommandRow& Does(Handler in_handler) { return Set(handler, std::move(in_handler)); }
     // Enabled exactly while in_rule holds; a row without a rule stays as it was made.
-    CommandRow& EnabledWhen(Rule in_rule);
+    CommandRow& EnabledWhen(Rule in_rule) { return Set(enable, std::move(in_rule)); }
     // A check item, checked exactly while in_rule holds.
-    CommandRow& CheckedWhen(Rule in_rule);
-    CommandRow& MadeBy(Maker in_maker);
+    CommandRow& CheckedWhen(Rule in_rule) { return Set(checked, std::move(in_rule)); }
+    CommandRow& MadeBy(Maker in_maker) { return Set(maker, std::move(in_maker)); }
 
     // The text of its menu item: the text, and after a tab the first key.
     QString MenuText() const;
@@ -79,6 +87,13 @@ struct CommandRow {
     Rule checked;
     Maker maker;
     Filler fill;
+
+  private:
+    template <typename T>
+    CommandRow& Set(T& out_field, T in_value) {
+        out_field = std::move(in_value);
+        return *this;
+    }
 };
 
 QIcon MakeIcon(const CommandIcon& in_icon, const QWidget& in_owner);

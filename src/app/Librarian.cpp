@@ -239,10 +239,17 @@ void CLibrarian::OnLibrarySettings() {
 }
 
 void CLibrarian::OnOpenLibraryFolder() {
-    if (m_ptrService && m_App.GetShell()) {
-        QDir().mkpath(m_ptrService->GetFolder());
-        m_App.GetShell()->OpenUrl(
-            QUrl::fromLocalFile(m_ptrService->GetFolder()).toString().toStdString());
+    if (!m_ptrService || !m_App.GetShell()) {
+        return;
+    }
+    const QString folder = m_ptrService->GetFolder();
+    // A folder that cannot be made cannot be shown either; the user is told where it is.
+    if (!QDir().mkpath(folder) ||
+        !m_App.GetShell()->OpenUrl(QUrl::fromLocalFile(folder).toString().toStdString())) {
+        (void)platform::GetPrompter().Message(
+            QStringLiteral("The library folder could not be shown:\n%1")
+                .arg(QDir::toNativeSeparators(folder))
+                .toStdString());
     }
 }
 

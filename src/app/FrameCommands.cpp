@@ -12,6 +12,7 @@
 #include "app/MainFrm.h"
 #include "app/Quorlin.h"
 #include "app/QuorlinDoc.h"
+#include "app/SoundMaker.h"
 #include "view/CommandIds.h"
 #include "view/LibraryPanel.h"
 #include "view/QuorlinView.h"
@@ -96,6 +97,14 @@ void AddPanels(QMenu& in_menu, CQuorlinApp& in_app) {
     }
 }
 
+CommandRow::Handler SoundMakerCommand(CQuorlinApp& in_app, void (CSoundMaker::*in_handler)()) {
+    return [&in_app, in_handler]() {
+        if (CSoundMaker* maker = in_app.GetSoundMaker()) {
+            (maker->*in_handler)();
+        }
+    };
+}
+
 }  // namespace
 
 std::vector<CommandRow> FrameCommands(CMainFrame& in_frame, CQuorlinApp& in_app) {
@@ -106,6 +115,12 @@ std::vector<CommandRow> FrameCommands(CMainFrame& in_frame, CQuorlinApp& in_app)
     };
     const auto library = [&in_app]() {
         return in_app.GetLibrarian() && in_app.GetLibrarian()->GetService();
+    };
+    // The sound dialogs write into the bank while they are open: not while a transfer
+    // reads or fills it.
+    const auto changeable = [&in_frame, &in_app]() {
+        const CQuorlinDoc* doc = DocumentOf(in_frame.ActiveView());
+        return doc && !in_app.IsMidiBusy() && !doc->IsReceiving();
     };
     const auto never = []() { return false; };
     const auto ctrl = [](Qt::Key in_key) { return QKeySequence(Qt::CTRL | in_key); };
@@ -207,6 +222,24 @@ std::vector<CommandRow> FrameCommands(CMainFrame& in_frame, CQuorlinApp& in_app)
             .In(M::Edit, 4)
             .Does(LibrarianCommand(in_app, &CLibrarian::OnNameFromLibrary))
             .EnabledWhen([bank, library]() { return bank() && library(); }),
+        CommandRow(ID_BLEND_WITH, "Blend With...",
+                   "Mix the selected tone or patch with another one of an open bank or the "
+                   "library.")
+            .In(M::Edit, 5)
+            .Does(SoundMakerCommand(in_app, &CSoundMaker::OnBlendWith))
+            .EnabledWhen(changeable),
+        CommandRow(ID_MUTATE, "Mutate...",
+                   "Vary the selected tone or patch at random, by a strength you choose.")
+            .In(M::Edit, 5)
+            .Does(SoundMakerCommand(in_app, &CSoundMaker::OnMutate))
+            .EnabledWhen(changeable),
+        CommandRow(ID_FIND_SIMILAR, "Find Similar",
+                   "List the library's sounds nearest to the selected tone or patch.")
+            .In(M::Edit, 5)
+            .Does(SoundMakerCommand(in_app, &CSoundMaker::OnFindSimilar))
+            .EnabledWhen([bank, library, &in_app]() {
+                return bank() && library() && in_app.GetLibrarian()->GetPanel();
+            }),
 
         CommandRow(ID_VIEW_TOOLBAR, "&Toolbar", "Show or hide the toolbar")
             .In(M::View, 1, true)

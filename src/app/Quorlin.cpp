@@ -15,6 +15,7 @@
 #include "app/MainFrm.h"
 #include "app/QuorlinDoc.h"
 #include "app/RecentFileStore.h"
+#include "app/SoundMaker.h"
 #include "app/UserAsker.h"
 #include "app/WebPages.h"
 #include "bank/SelectionData.h"
@@ -61,6 +62,7 @@ CQuorlinApp::~CQuorlinApp() {
     CMainFrame* frame = m_ptrMainFrame;
     m_ptrMainFrame = nullptr;
     m_ptrLibrarian = nullptr;
+    m_ptrSoundMaker = nullptr;
     delete frame;
     const std::vector<CQuorlinDoc*> docs = m_Docs;
     for (CQuorlinDoc* doc : docs) {
@@ -89,6 +91,7 @@ bool CQuorlinApp::InitInstance(const QStringList& in_files) {
         return false;
     }
     m_ptrLibrarian = new CLibrarian(*this, *m_ptrMainFrame, std::move(m_Services.library));
+    m_ptrSoundMaker = new CSoundMaker(*this, *m_ptrMainFrame);
     // The View menus take the Library panel's toggle.
     m_ptrMainFrame->RebuildMenus();
 

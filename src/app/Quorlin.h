@@ -19,6 +19,7 @@
 #include "view/ViewHost.h"
 
 class CLibrarian;
+class CSoundMaker;
 class CLibraryService;
 class CMidiManager;
 class CMainFrame;
@@ -122,6 +123,8 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     CMainFrame* GetMainFrame() const { return m_ptrMainFrame; }
     // The librarian's commands, made with the main frame; nullptr before.
     CLibrarian* GetLibrarian() const { return m_ptrLibrarian; }
+    // Blend, mutate and find similar, made with the main frame; nullptr before.
+    CSoundMaker* GetSoundMaker() const { return m_ptrSoundMaker; }
     platform::Shell* GetShell() const { return m_Services.shell; }
     // Counts every new bank document since start-up, for the titles "MKS80v1", "MKS80v2", ...
     int NextUntitledNumber() { return ++m_UntitledCount; }
@@ -136,8 +139,9 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     int32_t m_MidiBusy = 0;
     std::unique_ptr<CMidiManager> m_ptrMidiManager;
     CQuorlinView* m_ptrActiveView = nullptr;
-    CMainFrame* m_ptrMainFrame = nullptr;  // owned by this object, deleted with it
-    CLibrarian* m_ptrLibrarian = nullptr;  // a child of the main frame
+    CMainFrame* m_ptrMainFrame = nullptr;    // owned by this object, deleted with it
+    CLibrarian* m_ptrLibrarian = nullptr;    // a child of the main frame
+    CSoundMaker* m_ptrSoundMaker = nullptr;  // a child of the main frame
     std::unique_ptr<platform::ScopedPrompter> m_ptrScopedPrompter;
     std::unique_ptr<UserAsker> m_OwnAsker;
     std::vector<CQuorlinDoc*> m_Docs;

@@ -107,6 +107,10 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
     // Writes entries as a step does and repaints their rows in every window: for the
     // undo stack's commands only.
     void ApplyEntries(const BankEntries& in_entries);
+    // Writes entries and repaints their rows without a step: what a dialog shows while the
+    // user chooses, so that whatever shows or plays the entry follows. The dialog puts
+    // the entries back before it closes, and records its result as a step.
+    void PreviewEntries(const BankEntries& in_entries) { ApplyEntries(in_entries); }
     QString GetTitle() const override { return m_Title; }
     QString GetPathName() const { return m_PathName; }
     void SetPathName(const QString& in_path);

@@ -24,12 +24,52 @@ void CompareEntry(EntryKind in_kind, int in_index, const Entry& in_first, const 
     }
     difference.kind = in_kind;
     difference.index = in_index;
+    difference.parameters = ParameterDifferences(in_kind, first, second);
     difference.firstName = std::move(firstName);
     difference.secondName = std::move(secondName);
     out_entries.push_back(std::move(difference));
 }
 
+mks80::Kind KindOf(EntryKind in_kind) {
+    return in_kind == EntryKind::Tone ? mks80::Kind::Tone : mks80::Kind::Patch;
+}
+
 }  // namespace
+
+std::vector<ParameterDifference> ParameterDifferences(EntryKind in_kind, const int8_t* in_first,
+                                                      const int8_t* in_second) {
+    const mks80::Kind kind = KindOf(in_kind);
+    std::vector<ParameterDifference> differences;
+    for (mks80::Half half : {mks80::Half::Upper, mks80::Half::Lower}) {
+        for (const mks80::Parameter& param : mks80::ParametersOf(kind)) {
+            if (half == mks80::Half::Lower && (kind == mks80::Kind::Tone || param.shared)) {
+                continue;
+            }
+            const int first = mks80::StoredValue(param, in_first, half);
+            const int second = mks80::StoredValue(param, in_second, half);
+            if (first != second) {
+                differences.push_back({&param, half, mks80::ValueText(param, first),
+                                       mks80::ValueText(param, second)});
+            }
+        }
+    }
+    return differences;
+}
+
+std::string ParameterDifferenceText(const ParameterDifference& in_difference) {
+    const mks80::Parameter& param = *in_difference.param;
+    std::string name = param.name;
+    if (param.kind == mks80::Kind::Patch && !param.shared) {
+        // "Glide" reads "Upper glide"; "VCO-1 bend" keeps its capitals.
+        const bool word =
+            name.size() > 1 && name[0] >= 'A' && name[0] <= 'Z' && name[1] >= 'a' && name[1] <= 'z';
+        if (word) {
+            name[0] = static_cast<char>(name[0] - 'A' + 'a');
+        }
+        name = (in_difference.half == mks80::Half::Upper ? "Upper " : "Lower ") + name;
+    }
+    return name + ' ' + in_difference.first + " > " + in_difference.second;
+}
 
 const char* EntryKindText(EntryKind in_kind) {
     return in_kind == EntryKind::Patch ? "patch" : "tone";

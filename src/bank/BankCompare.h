@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "mks80/Parameters.h"
 
 class CSysExData;
 
@@ -18,6 +21,15 @@ struct ByteDifference {
     int second = 0;
 };
 
+// One parameter whose stored value differs between two entries, with the text the
+// panel shows for each side.
+struct ParameterDifference {
+    const mks80::Parameter* param = nullptr;
+    mks80::Half half = mks80::Half::Upper;  // a patch's own parameters: which half
+    std::string first;
+    std::string second;
+};
+
 // One entry that differs between two banks. With no byte differences the two hold
 // the same bytes under different names: the entry was only renamed.
 struct EntryDifference {
@@ -26,6 +38,7 @@ struct EntryDifference {
     std::string firstName;
     std::string secondName;
     std::vector<ByteDifference> bytes;
+    std::vector<ParameterDifference> parameters;  // the parameters those bytes hold
 
     bool IsRenamed() const { return bytes.empty(); }
 };
@@ -42,6 +55,14 @@ struct BankComparison {
 };
 
 BankComparison CompareBanks(const CSysExData& in_first, const CSysExData& in_second);
+
+// The parameters whose stored values differ between two patches or two tones, in the
+// instrument's order: a patch's shared parameters once, then the upper half's own,
+// then the lower half's. A difference in bits no parameter uses names none.
+std::vector<ParameterDifference> ParameterDifferences(EntryKind in_kind, const int8_t* in_first,
+                                                      const int8_t* in_second);
+// "VCF cutoff 40 > 72", "LFO-1 waveform Square > Triangle", "Upper glide 10 > 20".
+std::string ParameterDifferenceText(const ParameterDifference& in_difference);
 
 // One line (without its newline) that says how an entry differs, tab-separated:
 //   differs TAB kind TAB number TAB first name TAB second name TAB pos:first>second ...

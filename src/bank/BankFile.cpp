@@ -20,7 +20,7 @@ bool CSysExData::StoreBank(CArchive& ar) const {
     return ar.Good();
 }
 
-bool CSysExData::LoadBank(CArchive& ar) {
+bool CSysExData::LoadBank(CArchive& ar, EmptyEntries* out_emptyInFile) {
     try {
         for (int i = 0; i < BANK_SIZE; ++i) {
             CPatchData& patch = m_Patches[static_cast<size_t>(i)];
@@ -32,12 +32,18 @@ bool CSysExData::LoadBank(CArchive& ar) {
             if (ar.Read(patchBytes, PATCH_PARAM_COUNT) != PATCH_PARAM_COUNT) {
                 return false;
             }
+            if (out_emptyInFile && patch.IsEmpty()) {
+                out_emptyInFile->patches.push_back(i);
+            }
             patch.SetData(patchBytes);
             tone.SetName(ar.ReadString());
             // A file that ends inside the last tone's bytes is cut short like any
             // other: the bytes that never came are not used.
             if (ar.Read(toneBytes, TONE_PARAM_COUNT) != TONE_PARAM_COUNT) {
                 return false;
+            }
+            if (out_emptyInFile && tone.IsEmpty()) {
+                out_emptyInFile->tones.push_back(i);
             }
             tone.SetData(toneBytes);
             m_ptrView->RefreshRow(i);

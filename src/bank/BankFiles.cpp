@@ -7,12 +7,13 @@
 #include "bank/BlockLayout.h"
 #include "bank/StandardMidiFile.h"
 #include "bank/SysExData.h"
+#include "mks80/Messages.h"
 #include "platform/FileAccess.h"
 
 namespace {
 
-constexpr uint8_t kSysEx = 0xF0;
-constexpr uint8_t kRoland = 0x41;
+using mks80::ROLAND_ID;
+using mks80::SYSEX_START;
 constexpr uint8_t kFirstRealTime = 0xF8;
 
 // A name a bank file can really hold: never a zero byte (names are C strings where
@@ -39,7 +40,8 @@ BankReadReport ReadBankFile(const uint8_t* in_data, size_t in_size, bool in_more
     CSysExData loaded(&view);
     std::istringstream stream(std::string(reinterpret_cast<const char*>(in_data), in_size));
     CArchive archive(stream);
-    if (!loaded.LoadBank(archive)) {
+    EmptyEntries emptyInFile;
+    if (!loaded.LoadBank(archive, &emptyInFile)) {
         return Refused(
             ReadResult::NotABank, FileKind::BankFile,
             in_more ? "it is larger than any bank file" : "it ends before its 64th entry");
@@ -58,6 +60,7 @@ BankReadReport ReadBankFile(const uint8_t* in_data, size_t in_size, bool in_more
         return Refused(ReadResult::NotABank, FileKind::BankFile, "it goes on after its 64th entry");
     }
     CopyEntries(loaded, io_bank, 0, BANK_SIZE);
+    report.emptyInFile = std::move(emptyInFile);
     report.highByteEntries = EntriesWithHighBytes(io_bank);
     return report;
 }
@@ -114,7 +117,7 @@ BankReadReport ReadBankBytes(const uint8_t* in_data, size_t in_size, bool in_mor
         ++start;
     }
     const bool dump =
-        in_size - start >= 2 && in_data[start] == kSysEx && in_data[start + 1] == kRoland;
+        in_size - start >= 2 && in_data[start] == SYSEX_START && in_data[start + 1] == ROLAND_ID;
     if (dump) {
         // A bank file whose first name is 240 characters long, starting with "A", starts
         // the same way; it is taken as one only when it ends exactly after its 64th entry,
@@ -131,7 +134,7 @@ BankReadReport ReadBankBytes(const uint8_t* in_data, size_t in_size, bool in_mor
             // Other messages of the file (a synthesizer reset, say) are not the dump's.
             std::vector<uint8_t> messages;
             for (const std::vector<uint8_t>& message : midi.messages) {
-                if (message.size() >= 2 && message[0] == kSysEx && message[1] == kRoland) {
+                if (message.size() >= 2 && message[0] == SYSEX_START && message[1] == ROLAND_ID) {
                     messages.insert(messages.end(), message.begin(), message.end());
                 }
             }
@@ -143,7 +146,7 @@ BankReadReport ReadBankBytes(const uint8_t* in_data, size_t in_size, bool in_mor
                                                          "a damaged MIDI file: " + midi.error);
     }
     BankReadReport report = ReadBankFile(in_data, in_size, in_more, io_bank);
-    if (report.result != ReadResult::Ok && in_data[start] == kSysEx) {
+    if (report.result != ReadResult::Ok && in_data[start] == SYSEX_START) {
         return Refused(ReadResult::NoData, FileKind::Dump, "it holds no data block of the MKS-80");
     }
     return report;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-class CSysExData;
+#include "bank/SysExData.h"
 
 // The one reader of bank files, recorded dumps (.syx) and Standard MIDI Files
 // (.mid), each told by its content, with a report of what the file held.
@@ -23,7 +23,8 @@ enum class FileKind { Unknown, BankFile, Dump, MidiFile };
 constexpr size_t BANK_FILE_MAX_NAME = 4096;
 // The most of any file that is read: the longest bank file that can pass, which is
 // also more than a MIDI file carrying a dump needs.
-constexpr size_t BANK_FILE_READ_LIMIT = 64 * (2 * (10 + 2 * BANK_FILE_MAX_NAME) + 62);
+constexpr size_t BANK_FILE_READ_LIMIT =
+    64 * (2 * (10 + 2 * BANK_FILE_MAX_NAME) + mks80::PATCH_BYTES + mks80::TONE_BYTES);
 
 struct BankReadReport {
     ReadResult result = ReadResult::Ok;
@@ -33,6 +34,9 @@ struct BankReadReport {
     std::vector<int> badChecksums;     // dump: blocks (in file order) taken with a wrong checksum
     std::vector<int> highByteEntries;  // entries holding parameter bytes of 80H or more
     bool trailingBytes = false;        // bank file: bytes after the 64th entry, not read
+    // bank file: the entries it names "------Empty------", which the bank now holds
+    // under their placeholder names (they are loaded entries now)
+    EmptyEntries emptyInFile;
 
     // The number of entries the file gave values to.
     int EntriesRead() const;

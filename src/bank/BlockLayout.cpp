@@ -33,7 +33,7 @@ DataMessage EncodeBlock(int in_block, const EntryAccess& in_entries,
         }
     }
     message[BLOCK_CHECKSUM_OFFSET] = Checksum(message.data() + BLOCK_HEADER_SIZE);
-    message[BLOCK_SIZE - 1] = 0xF7;
+    message[BLOCK_SIZE - 1] = mks80::SYSEX_END;
     return message;
 }
 

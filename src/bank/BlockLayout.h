@@ -7,15 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "mks80/Messages.h"
+
 class CPatchData;
 class CToneData;
 class CSysExData;
 
 constexpr int BLOCK_COUNT = 16;
 constexpr int BLOCK_SIZE = 255;
-constexpr int BLOCK_HEADER_SIZE = 5;
+constexpr int BLOCK_HEADER_SIZE = static_cast<int>(mks80::HANDSHAKE_HEADER_SIZE);
 constexpr int BLOCK_PAYLOAD_SIZE = 248;
-constexpr int BLOCK_SLOT_SIZE = 62;
+// A slot: a tone's bytes, then a patch's.
+constexpr int BLOCK_SLOT_SIZE = mks80::TONE_BYTES + mks80::PATCH_BYTES;
 constexpr int BLOCK_SLOTS = 4;
 constexpr int BLOCK_CHECKSUM_OFFSET = 253;
 

@@ -1,8 +1,10 @@
 #include "bank/LibraryIndex.h"
 
 #include <algorithm>
+#include <array>
 #include <bitset>
 #include <filesystem>
+#include <limits>
 #include <set>
 #include <system_error>
 
@@ -12,6 +14,7 @@
 
 #include "bank/BankFiles.h"
 #include "bank/SysExData.h"
+#include "mks80/NewSounds.h"
 #include "platform/FileAccess.h"
 
 namespace fs = std::filesystem;
@@ -78,6 +81,14 @@ void PreferHugePages(Table& io_table) {
 
 int ByteCount(EntryKind in_kind) {
     return in_kind == EntryKind::Patch ? PATCH_PARAM_COUNT : TONE_PARAM_COUNT;
+}
+
+mks80::Kind KindOf(EntryKind in_kind) {
+    return in_kind == EntryKind::Patch ? mks80::Kind::Patch : mks80::Kind::Tone;
+}
+
+size_t KindSlot(EntryKind in_kind) {
+    return in_kind == EntryKind::Patch ? 0 : 1;
 }
 
 // FNV-1a over the kind and the bytes, then mixed so that every bit of the result
@@ -154,6 +165,14 @@ CLibraryIndex CLibraryIndex::Build(const std::string& in_folder,
     index.m_FoldedNames.reserve(most * 17);
     index.m_Hashes.reserve(most);
     index.m_Bytes.reserve(files.size() * BANK_SIZE * (PATCH_PARAM_COUNT + TONE_PARAM_COUNT));
+    for (EntryKind kind : {EntryKind::Patch, EntryKind::Tone}) {
+        const size_t slot = KindSlot(kind);
+        index.m_ValueIds[slot].reserve(files.size() * BANK_SIZE);
+        index.m_Values[slot].reserve(files.size() * BANK_SIZE *
+                                     size_t(mks80::ValueCount(KindOf(kind))));
+        PreferHugePages(index.m_ValueIds[slot]);
+        PreferHugePages(index.m_Values[slot]);
+    }
     PreferHugePages(index.m_Entries);
     PreferHugePages(index.m_FoldedStarts);
     PreferHugePages(index.m_Names);
@@ -224,6 +243,11 @@ void CLibraryIndex::AddBank(const std::string& in_path, int64_t in_modified,
         m_FoldedStarts.push_back(static_cast<uint32_t>(m_FoldedNames.size()));
         m_Bytes.insert(m_Bytes.end(), in_bytes, in_bytes + ByteCount(in_kind));
         m_Hashes.push_back(HashOf(in_kind, in_bytes));
+        std::vector<uint8_t>& values = m_Values[KindSlot(in_kind)];
+        const size_t start = values.size();
+        values.resize(start + size_t(mks80::ValueCount(KindOf(in_kind))));
+        mks80::ReadValues(KindOf(in_kind), in_bytes, values.data() + start);
+        m_ValueIds[KindSlot(in_kind)].push_back(static_cast<uint32_t>(m_Entries.size() - 1));
     };
     for (int i = 0; i < BANK_SIZE; ++i) {
         const CPatchData& patch = *in_bank.GetPatch(i);
@@ -265,6 +289,62 @@ std::vector<const LibraryEntry*> CLibraryIndex::FindAll(
         }
     }
     return found;
+}
+
+std::vector<SimilarEntry> CLibraryIndex::FindSimilar(EntryKind in_kind, const int8_t* in_bytes,
+                                                     size_t in_count) const {
+    struct Found {
+        float distance;
+        bool copy;
+        uint32_t id;
+    };
+    // True when in_a comes before in_b in the answer.
+    const auto before = [this](const Found& in_a, const Found& in_b) {
+        if (in_a.distance != in_b.distance) {
+            return in_a.distance < in_b.distance;
+        }
+        if (in_a.copy != in_b.copy) {
+            return in_a.copy;
+        }
+        return Outranks(in_a.id, in_b.id);
+    };
+    const mks80::Kind kind = KindOf(in_kind);
+    const mks80::DistanceWeights& weights = mks80::WeightsOf(kind);
+    const size_t width = size_t(weights.count);
+    std::array<uint8_t, mks80::MAX_VALUES> wanted{};
+    mks80::ReadValues(kind, in_bytes, wanted.data());
+    const std::vector<uint8_t>& values = m_Values[KindSlot(in_kind)];
+    const std::vector<uint32_t>& ids = m_ValueIds[KindSlot(in_kind)];
+    // The nearest so far, as a heap with the farthest of them on top.
+    std::vector<Found> nearest;
+    nearest.reserve(in_count + 1);
+    for (size_t i = 0; i < ids.size() && in_count > 0; ++i) {
+        // Once there are in_count, an entry farther than the farthest of them is left
+        // as soon as its sum shows it.
+        const bool full = nearest.size() == in_count;
+        const float bound = full ? nearest.front().distance : std::numeric_limits<float>::max();
+        const float distance =
+            mks80::ValueDistanceWithin(weights, wanted.data(), &values[i * width], bound);
+        if (full && distance > bound) {
+            continue;
+        }
+        const Found found{distance, distance == 0 && SameBytes(ids[i], in_kind, in_bytes), ids[i]};
+        if (nearest.size() < in_count) {
+            nearest.push_back(found);
+            std::push_heap(nearest.begin(), nearest.end(), before);
+        } else if (before(found, nearest.front())) {
+            std::pop_heap(nearest.begin(), nearest.end(), before);
+            nearest.back() = found;
+            std::push_heap(nearest.begin(), nearest.end(), before);
+        }
+    }
+    std::sort_heap(nearest.begin(), nearest.end(), before);
+    std::vector<SimilarEntry> out;
+    out.reserve(nearest.size());
+    for (const Found& each : nearest) {
+        out.push_back({&m_Entries[each.id], each.distance, each.copy});
+    }
+    return out;
 }
 
 const LibraryEntry* CLibraryIndex::Find(EntryKind in_kind, const int8_t* in_bytes) const {

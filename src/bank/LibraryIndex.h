@@ -30,6 +30,13 @@ struct LibraryEntry {
     uint32_t byteStart = 0;
 };
 
+// One entry found by CLibraryIndex::FindSimilar.
+struct SimilarEntry {
+    const LibraryEntry* entry = nullptr;
+    float distance = 0;  // mks80::Distance of its bytes from the ones asked for
+    bool copy = false;   // the very same bytes
+};
+
 // The named entries of a folder of bank files, looked up by kind and exact parameter
 // bytes. Where several entries hold the same bytes, the one from the most recently
 // modified file answers (then the first path in sort order, then the lower number).
@@ -48,7 +55,17 @@ class CLibraryIndex {
     std::vector<const LibraryEntry*> FindAll(
         const std::vector<std::pair<EntryKind, const int8_t*>>& in_wanted) const;
 
+    // At most in_count entries of kind in_kind nearest to in_bytes by mks80::Distance,
+    // nearest first. Among equal distances exact copies come first, then the entries
+    // rank as Find ranks them (the most recently modified file first).
+    std::vector<SimilarEntry> FindSimilar(EntryKind in_kind, const int8_t* in_bytes,
+                                          size_t in_count) const;
+
     const std::vector<LibraryEntry>& Entries() const { return m_Entries; }
+    // The parameter bytes of an entry.
+    const int8_t* Bytes(const LibraryEntry& in_entry) const {
+        return m_Bytes.data() + in_entry.byteStart;
+    }
     std::string Name(const LibraryEntry& in_entry) const {
         return m_Names.substr(in_entry.nameStart, in_entry.nameSize);
     }
@@ -85,6 +102,11 @@ class CLibraryIndex {
     // The parameter bytes of every entry and a hash of each.
     std::vector<int8_t> m_Bytes;
     std::vector<uint64_t> m_Hashes;
+    // For FindSimilar, by kind (patches, tones): the valid values of every entry
+    // (mks80::ReadValues) one after another, and the entry each belongs to. Read once
+    // here, a search is one pass over small numbers.
+    std::vector<uint8_t> m_Values[2];
+    std::vector<uint32_t> m_ValueIds[2];
 };
 
 // in_text with its letters (ASCII and the Latin-1 accented ones) in lower case.

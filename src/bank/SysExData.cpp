@@ -55,7 +55,8 @@ bool CPatchData::IsEmpty() const {
 }
 
 bool CPatchData::UsesTone(int in_tone) const {
-    return m_Data[3] == in_tone || m_Data[13] == in_tone;
+    return m_Data[mks80::PATCH_UPPER_TONE_BYTE] == in_tone ||
+           m_Data[mks80::PATCH_LOWER_TONE_BYTE] == in_tone;
 }
 
 CToneData::CToneData() {

@@ -6,11 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "mks80/Parameters.h"
+
 class CArchive;
 
 constexpr int BANK_SIZE = 64;
-constexpr int PATCH_PARAM_COUNT = 23;
-constexpr int TONE_PARAM_COUNT = 39;
+constexpr int PATCH_PARAM_COUNT = mks80::PATCH_BYTES;
+constexpr int TONE_PARAM_COUNT = mks80::TONE_BYTES;
 
 // The names that mean something of their own; each is exactly 17 characters.
 extern const char* const kEmptyName;         // "------Empty------"
@@ -54,7 +56,7 @@ class CPatchData {
     std::string GetName() const { return m_Name; }
     void SetName(const std::string& in_name) { m_Name = in_name; }
     bool IsEmpty() const;
-    // True when parameter byte 3 or 13 names tone in_tone.
+    // True when either half's tone number names tone in_tone.
     bool UsesTone(int in_tone) const;
 
   private:
@@ -79,6 +81,12 @@ class CToneData {
     std::array<int8_t, TONE_PARAM_COUNT> m_Data{};
 };
 
+// Indices of the patches and tones named "------Empty------".
+struct EmptyEntries {
+    std::vector<int> patches;
+    std::vector<int> tones;
+};
+
 // A bank: 64 patches and 64 tones, addressed by index 0 to 63.
 class CSysExData {
   public:
@@ -95,8 +103,10 @@ class CSysExData {
     // Writes the 64 entries in the bank file format. False when the stream failed.
     [[nodiscard]] bool StoreBank(CArchive& ar) const;
     // Reads 64 entries, refreshing each row as it completes. False when the file
-    // ended early: the entries read before that keep their new contents.
-    [[nodiscard]] bool LoadBank(CArchive& ar);
+    // ended early: the entries read before that keep their new contents. An entry the
+    // file names "------Empty------" takes its placeholder name; out_emptyInFile, when
+    // given, receives which ones they were.
+    [[nodiscard]] bool LoadBank(CArchive& ar, EmptyEntries* out_emptyInFile = nullptr);
     // Fills the bank from recorded bulk-dump messages; never reads past in_size
     // nor past the first 10000 bytes. Real-time bytes are skipped, and so are the
     // handshake messages WSD, RQD and ACK. Returns the number of data blocks taken;

@@ -5,15 +5,10 @@
 
 #include "bank/BlockLayout.h"
 #include "bank/SysExData.h"
+#include "mks80/Messages.h"
 #include "platform/Trace.h"
 
 namespace {
-constexpr size_t kWsdLength = 13;  // WSD and RQD alike
-constexpr size_t kAckLength = 6;
-constexpr uint8_t kWsd = 0x40;
-constexpr uint8_t kRqd = 0x41;
-constexpr uint8_t kDat = 0x42;
-constexpr uint8_t kAck = 0x43;
 // Real-time messages (clock, active sensing, ...) are one byte from F8H up; a
 // recorder keeps them wherever they fell, even inside a system-exclusive message.
 constexpr uint8_t kFirstRealTime = 0xF8;
@@ -50,7 +45,7 @@ int CSysExData::ImportSysEx(const uint8_t* in_buffer, size_t in_size,
             break;
         }
         const uint8_t command = buffer[p + 2];
-        if (command == kDat) {
+        if (command == mks80::HS_DAT) {
             QUORLIN_TRACE("\nFound real data");
             if (p + BLOCK_SIZE > size) {
                 break;
@@ -77,12 +72,12 @@ int CSysExData::ImportSysEx(const uint8_t* in_buffer, size_t in_size,
         QUORLIN_TRACE("\t operation %x",
                       static_cast<unsigned>(static_cast<int>(static_cast<int8_t>(command))));
         // Our own handshake, recorded along with the instrument's answers, is skipped.
-        if (command == kWsd || command == kRqd) {
-            p += kWsdLength;
+        if (command == mks80::HS_WSD || command == mks80::HS_RQD) {
+            p += mks80::NAMED_HANDSHAKE_SIZE;
             continue;
         }
-        if (command == kAck) {
-            p += kAckLength;
+        if (command == mks80::HS_ACK) {
+            p += mks80::SHORT_HANDSHAKE_SIZE;
             continue;
         }
         QUORLIN_TRACE("haven't implemented this operation code skipper");

@@ -13,6 +13,8 @@
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
 #include "cli/LibraryCommands.h"
+#include "cli/ParameterCommands.h"
+#include "cli/SoundCommands.h"
 #include "cli/TransferCommands.h"
 #include "midi/DumpFile.h"
 #include "platform/CommandLine.h"
@@ -28,8 +30,15 @@ const char* const kHelp =
     "                                   tone name; in names a backslash is written \\\\, a TAB\n"
     "                                   \\t, a line feed \\n and other bytes below 20H and 7FH\n"
     "                                   as \\xNN\n"
-    "  show FILE NUMBER patch|tone [--force]\n"
-    "                                   the parameter bytes of entry NUMBER (11 to 88)\n"
+    "  show FILE NUMBER patch|tone [--params] [--force]\n"
+    "                                   the parameter bytes of entry NUMBER (11 to 88); with\n"
+    "                                   --params one line per parameter (see below)\n"
+    "  set FILE NUMBER patch|tone SETTING... [-o OUT.m80] [--partial] [--force]\n"
+    "                                   change parameters of entry NUMBER and write the bank\n"
+    "                                   to OUT, or to FILE itself; every other byte and every\n"
+    "                                   name is kept. SETTING is P=V for a tone, upper:P=V or\n"
+    "                                   lower:P=V for a patch: P a parameter number, V a value\n"
+    "                                   as show --params prints it\n"
     "  convert IN OUT [--channel N] [--partial] [--force]\n"
     "                                   write the bank of IN as OUT: a bank file when OUT ends in\n"
     "                                   .m80, a recorded dump for MIDI channel N (default 1) when\n"
@@ -49,6 +58,21 @@ const char* const kHelp =
     "                                   with the same bytes in the bank files (.m80) of DIR and\n"
     "                                   its subfolders, the most recently modified file first;\n"
     "                                   writes OUT, or FILE itself when a name changed\n"
+    "  blend FILE NUMBER tone|patch OTHER OTHER-NUMBER PERCENT [-o OUT.m80]\n"
+    "                                   entry NUMBER of FILE becomes its blend with entry\n"
+    "                                   OTHER-NUMBER of OTHER: each level PERCENT (0 to 100) of\n"
+    "                                   the way to the other's, rounded; each switch the other's\n"
+    "                                   from 50 on; a patch keeps its tone numbers\n"
+    "  mutate FILE NUMBER tone|patch PERCENT [--seed N] [-o OUT.m80]\n"
+    "                                   vary entry NUMBER at random: each level by at most\n"
+    "                                   PERCENT of its range, each switch with a chance of half\n"
+    "                                   PERCENT; the same seed N (0 to 4294967295) gives the\n"
+    "                                   same result; without one a new seed is said on stderr\n"
+    "  similar FILE NUMBER tone|patch --library DIR [--count N]\n"
+    "                                   the N (default 50) entries of that kind in the bank\n"
+    "                                   files of DIR and its subfolders nearest to entry NUMBER\n"
+    "                                   of FILE, nearest first (see the user guide for the\n"
+    "                                   distance)\n"
     "\n"
     "DEV is a device id or name from quorlin-cli ports: the exact name, or a part of\n"
     "one that no other device of that kind has. Ids change as MIDI clients come and go.\n"
@@ -64,6 +88,16 @@ const char* const kHelp =
     "send refuses such a bank in any case, as MIDI cannot carry those bytes.\n"
     "The transfer delay defaults to 300 ms, the channel to 1.\n"
     "\n"
+    "show --params writes one line per parameter, fields separated by TAB:\n"
+    "  GROUP NUMBER NAME VALUE TEXT\n"
+    "GROUP is tone for a tone's 48 parameters, upper then lower for a patch's 2 x 15 (key\n"
+    "mode, split point and balance, 0 to 2, belong to both halves); NUMBER is the MKS-80's\n"
+    "parameter number, VALUE the value its messages carry (VCO-1 range 36 to 84, split point\n"
+    "21 to 108), TEXT the value as the desktop program shows it (\"C4\", \"Triangle\"). A\n"
+    "stored value the MKS-80 could not hold prints as stored, its TEXT marked\n"
+    "\"(out of range)\" or \"(unused bits set)\". set refuses an unknown parameter or a\n"
+    "value outside its range with exit code 1 and writes nothing.\n"
+    "\n"
     "diff and verify write one line per differing entry, fields separated by TAB:\n"
     "  differs KIND NUMBER NAME-A NAME-B POS:A>B ...   parameter bytes differ (positions\n"
     "                                                  from 0, values as show prints them)\n"
@@ -71,6 +105,10 @@ const char* const kHelp =
     "KIND is patch or tone, NUMBER 11 to 88; patches come first. Names are escaped as\n"
     "list escapes them. name writes KIND TAB NUMBER TAB NAME for each\n"
     "entry it named, and a summary and the library files it skipped on standard error.\n"
+    "blend and mutate keep the entry's name and write OUT, or FILE itself; either must be\n"
+    "a bank file (.m80); only valid values come out, whatever the entries held. They take\n"
+    "--partial and --force as convert does. similar writes one line per entry, fields\n"
+    "separated by TAB: DISTANCE FILE NUMBER NAME, DISTANCE 0 for a copy.\n"
     "\n"
     "Exit codes:\n"
     "  0  done\n"
@@ -114,6 +152,7 @@ int CommandList(std::vector<std::string> in_args) {
 int CommandShow(std::vector<std::string> in_args) {
     InputRules rules;
     rules.force = TakeFlag(in_args, "--force");
+    const bool params = TakeFlag(in_args, "--params");
     if (in_args.size() != 3) {
         return UsageError("show takes a file name, an entry number and patch or tone");
     }
@@ -128,6 +167,9 @@ int CommandShow(std::vector<std::string> in_args) {
     CSysExData bank(&view);
     if (int code = ReadInput(in_args[0], bank, rules)) {
         return code;
+    }
+    if (params) {
+        return PrintParameters(bank, index, in_args[2] == "patch");
     }
     std::string text = in_args[2] == "patch" ? PatchSelectionText(*bank.GetPatch(index))
                                              : ToneSelectionText(*bank.GetTone(index));
@@ -196,6 +238,9 @@ int Run(std::vector<std::string> args) {
     if (command == "show") {
         return CommandShow(args);
     }
+    if (command == "set") {
+        return RunSetCommand(args);
+    }
     if (command == "convert") {
         return CommandConvert(args);
     }
@@ -216,6 +261,15 @@ int Run(std::vector<std::string> args) {
     }
     if (command == "name") {
         return RunNameCommand(args);
+    }
+    if (command == "blend") {
+        return RunBlendCommand(args);
+    }
+    if (command == "mutate") {
+        return RunMutateCommand(args);
+    }
+    if (command == "similar") {
+        return RunSimilarCommand(args);
     }
     return UsageError("unknown command " + command);
 }

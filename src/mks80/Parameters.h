@@ -23,6 +23,9 @@ constexpr int PATCH_LOWER_OFFSET = 10;
 constexpr int PATCH_UPPER_TONE_BYTE = 3;
 constexpr int PATCH_LOWER_TONE_BYTE = 13;
 constexpr int PATCH_TONE_PARAMETER = 3;
+// The key mode (a shared byte); in "Whole" the patch plays its upper tone alone.
+constexpr int PATCH_KEY_MODE_BYTE = 0;
+constexpr int KEY_MODE_WHOLE = 3;
 
 enum class Kind { Tone, Patch };
 enum class Half { Upper, Lower };

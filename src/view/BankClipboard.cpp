@@ -12,6 +12,7 @@
 #include "bank/BankEntries.h"
 #include "bank/SysExData.h"
 #include "dialogs/DialogChooseToneToOverwrite.h"
+#include "mks80/Parameters.h"
 #include "platform/Prompter.h"
 
 #ifdef Q_OS_WIN
@@ -28,15 +29,15 @@ namespace {
 
 using Record = std::array<uint8_t, CLIPBOARD_RECORD_SIZE>;
 
-// Where the record keeps what the paste reads: the patch's parameter bytes 0, 3 and 13.
+// Where the record keeps what the paste reads: the patch's key mode and tone numbers.
 constexpr int kPatchBytesOffset = CLIPBOARD_NAME_FIELD;
-constexpr int kPatchMode = kPatchBytesOffset + 0;
-constexpr int kFirstToneNumber = kPatchBytesOffset + 3;
-constexpr int kSecondToneNumber = kPatchBytesOffset + 13;
+constexpr int kPatchMode = kPatchBytesOffset + mks80::PATCH_KEY_MODE_BYTE;
+constexpr int kFirstToneNumber = kPatchBytesOffset + mks80::PATCH_UPPER_TONE_BYTE;
+constexpr int kSecondToneNumber = kPatchBytesOffset + mks80::PATCH_LOWER_TONE_BYTE;
 constexpr int kFirstTonePlace = CLIPBOARD_PLACE_SIZE;
 constexpr int kSecondTonePlace = 2 * CLIPBOARD_PLACE_SIZE;
 // A patch with this mode plays its first tone only, so only that one is asked for.
-constexpr int8_t kSingleToneMode = 3;
+constexpr int8_t kSingleToneMode = mks80::KEY_MODE_WHOLE;
 
 bool IsBankIndex(int in_index) {
     return in_index >= 0 && in_index < BANK_SIZE;
@@ -212,12 +213,14 @@ std::optional<BankEntries> PastedEntries(const QMimeData* in_data, CSysExData& i
     // list would not outlive its growing.
     BankEntry patch = PlaceEntry(*record, 0, false, in_row);
     if (IsBankIndex(*first)) {
-        patch.data[3] = static_cast<int8_t>(*first);
-        patch.data[13] = static_cast<int8_t>(singleTone ? *first : patch.data[13]);
+        patch.data[mks80::PATCH_UPPER_TONE_BYTE] = static_cast<int8_t>(*first);
+        if (singleTone) {
+            patch.data[mks80::PATCH_LOWER_TONE_BYTE] = static_cast<int8_t>(*first);
+        }
     }
     // When both choices are the same tone, the second one is what stays.
     if (IsBankIndex(*second)) {
-        patch.data[13] = static_cast<int8_t>(*second);
+        patch.data[mks80::PATCH_LOWER_TONE_BYTE] = static_cast<int8_t>(*second);
     }
     BankEntries entries{std::move(patch)};
     if (IsBankIndex(*first)) {

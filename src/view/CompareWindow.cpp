@@ -26,6 +26,19 @@ QString BytesText(const EntryDifference& in_difference) {
     return parts.join(QStringLiteral(", "));
 }
 
+// "VCF cutoff 40 > 72", "LFO-1 waveform Square > Triangle", ...; only unused bits
+// differ when no parameter does.
+QStringList ParameterTexts(const EntryDifference& in_difference) {
+    QStringList parts;
+    for (const ParameterDifference& each : in_difference.parameters) {
+        parts << QString::fromStdString(ParameterDifferenceText(each));
+    }
+    if (parts.isEmpty()) {
+        parts << QStringLiteral("(unused bits only)");
+    }
+    return parts;
+}
+
 QTreeWidgetItem* Group(QTreeWidget* in_list, const QString& in_title, int in_count) {
     auto* group = new QTreeWidgetItem(in_list, {in_title.arg(in_count)});
     group->setFirstColumnSpanned(true);
@@ -56,9 +69,9 @@ CCompareWindow::CCompareWindow(const QString& in_firstTitle, const QString& in_s
     m_ptrSummary = new QLabel(this);
     m_ptrSummary->setWordWrap(true);
     m_ptrList = new QTreeWidget(this);
-    m_ptrList->setColumnCount(5);
+    m_ptrList->setColumnCount(6);
     m_ptrList->setHeaderLabels({QStringLiteral("Kind"), QStringLiteral("Number"), in_firstTitle,
-                                in_secondTitle,
+                                in_secondTitle, QStringLiteral("Differing parameters"),
                                 QStringLiteral("Differing bytes (position: values)")});
     m_ptrList->setRootIsDecorated(false);
     m_ptrList->setUniformRowHeights(true);
@@ -100,8 +113,16 @@ CCompareWindow::CCompareWindow(const QString& in_firstTitle, const QString& in_s
         item->setText(1, QString::fromStdString(EntryNumber(each.index)));
         item->setText(2, EntryNameToText(each.firstName));
         item->setText(3, EntryNameToText(each.secondName));
-        item->setText(4, each.IsRenamed() ? QStringLiteral("renamed") : BytesText(each));
-        item->setToolTip(4, item->text(4));
+        if (each.IsRenamed()) {
+            item->setText(4, QStringLiteral("renamed"));
+        } else {
+            // The row shows what fits; its tooltip has every parameter, one a line.
+            const QStringList parameters = ParameterTexts(each);
+            item->setText(4, parameters.join(QStringLiteral(", ")));
+            item->setToolTip(4, parameters.join(QLatin1Char('\n')));
+            item->setText(5, BytesText(each));
+            item->setToolTip(5, item->text(5));
+        }
         item->setData(0, kKindRole, static_cast<int>(each.kind));
         item->setData(0, kIndexRole, each.index);
     }
@@ -115,7 +136,9 @@ CCompareWindow::CCompareWindow(const QString& in_firstTitle, const QString& in_s
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_ptrSummary);
     layout->addWidget(m_ptrList, 1);
-    resize(760, in_comparison.Equal() ? 120 : 480);
+    // Wide enough for a few parameters; the rest is in each row's tooltip.
+    m_ptrList->setColumnWidth(4, 440);
+    resize(980, in_comparison.Equal() ? 120 : 480);
 }
 
 void CCompareWindow::OnItemActivated(QTreeWidgetItem* in_item) {

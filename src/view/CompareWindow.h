@@ -9,7 +9,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 // "Compare": every entry that differs between two banks, one row each (kind, number,
-// both names, the parameter bytes that differ), with the entries that were only
+// both names, the parameters and the bytes that differ), with the entries that were only
 // renamed listed apart. Double-clicking a row asks for that entry to be selected in
 // the first bank's window. The window shows the comparison as it was made; it does not
 // follow later edits.

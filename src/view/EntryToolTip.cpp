@@ -5,12 +5,13 @@
 
 #include "bank/SysExData.h"
 #include "dialogs/EntryNameText.h"
+#include "mks80/Parameters.h"
 
 namespace {
-// A patch whose byte 0 is this plays its first tone only.
-constexpr int8_t kSingleToneMode = 3;
+// A patch in this key mode plays its first tone only.
+constexpr int8_t kSingleToneMode = mks80::KEY_MODE_WHOLE;
 
-// The tones of the bank a patch plays: byte 3, and byte 13 unless it plays one tone;
+// The tones of the bank a patch plays: the upper tone, and the lower unless it plays one;
 // a number outside the bank plays nothing.
 std::vector<int> TonesPlayed(const CPatchData& in_patch) {
     const int8_t* bytes = in_patch.GetData();
@@ -20,9 +21,9 @@ std::vector<int> TonesPlayed(const CPatchData& in_patch) {
             tones.push_back(in_tone);
         }
     };
-    add(bytes[3]);
-    if (bytes[0] != kSingleToneMode) {
-        add(bytes[13]);
+    add(bytes[mks80::PATCH_UPPER_TONE_BYTE]);
+    if (bytes[mks80::PATCH_KEY_MODE_BYTE] != kSingleToneMode) {
+        add(bytes[mks80::PATCH_LOWER_TONE_BYTE]);
     }
     return tones;
 }

@@ -44,6 +44,7 @@ CLibraryPanel::CLibraryPanel(QWidget* in_parent)
 
     connect(m_ptrFilter, &QLineEdit::textChanged, this, [this](const QString& in_text) {
         m_ptrModel->SetFilterText(in_text);
+        UpdateColumns();
         UpdateStatus();
     });
     connect(m_ptrList, &QTableView::activated, this, [this](const QModelIndex& in_index) {
@@ -51,6 +52,7 @@ CLibraryPanel::CLibraryPanel(QWidget* in_parent)
             Q_EMIT OpenEntry(m_ptrModel->FilePath(*entry), entry->kind, entry->index);
         }
     });
+    UpdateColumns();
     UpdateStatus();
 }
 
@@ -67,6 +69,32 @@ void CLibraryPanel::SetIndex(std::shared_ptr<const CLibraryIndex> in_index,
     UpdateStatus();
 }
 
+void CLibraryPanel::ShowSimilar(std::shared_ptr<const CLibraryIndex> in_index,
+                                std::vector<SimilarEntry> in_found, const QString& in_caption) {
+    // The filter goes first: a change of its text ends the list of similar entries.
+    m_ptrFilter->clear();
+    m_SimilarCaption = in_caption;
+    m_ptrModel->ShowSimilar(std::move(in_index), std::move(in_found));
+    UpdateColumns();
+    UpdateStatus();
+    if (m_ptrModel->rowCount() > 0) {
+        m_ptrList->selectRow(0);
+        m_ptrList->scrollToTop();
+    }
+}
+
+void CLibraryPanel::UpdateColumns() {
+    const bool similar = m_ptrModel->IsShowingSimilar();
+    // Similar entries are all of one kind, which the status line names.
+    m_ptrList->setColumnHidden(CLibraryModel::DistanceColumn, !similar);
+    m_ptrList->setColumnHidden(CLibraryModel::KindColumn, similar);
+    if (similar) {
+        m_ptrList->horizontalHeader()->resizeSection(
+            CLibraryModel::DistanceColumn,
+            m_ptrList->fontMetrics().horizontalAdvance(QStringLiteral("Distance")) + 12);
+    }
+}
+
 void CLibraryPanel::SetReading(bool in_reading) {
     m_Reading = in_reading;
     UpdateStatus();
@@ -74,7 +102,13 @@ void CLibraryPanel::SetReading(bool in_reading) {
 
 void CLibraryPanel::UpdateStatus() {
     QString text;
-    if (!m_ptrIndex) {
+    if (m_ptrModel->IsShowingSimilar()) {
+        text = QStringLiteral(
+                   "%1: %2 entries, nearest first. Type part of a name to search the "
+                   "whole library again.")
+                   .arg(m_SimilarCaption)
+                   .arg(m_ptrModel->rowCount());
+    } else if (!m_ptrIndex) {
         text = m_Reading ? QStringLiteral("Reading the library...")
                          : QStringLiteral("No library folder has been read yet.");
     } else {

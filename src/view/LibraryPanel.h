@@ -3,8 +3,11 @@
 #include <QDockWidget>
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 #include "bank/BankCompare.h"
+
+struct SimilarEntry;
 
 class CLibraryIndex;
 class CLibraryModel;
@@ -26,6 +29,10 @@ class CLibraryPanel : public QDockWidget {
     void SetIndex(std::shared_ptr<const CLibraryIndex> in_index, const QString& in_folder);
     // While the library is being read the panel keeps showing the last index.
     void SetReading(bool in_reading);
+    // Lists in_found, entries of in_index nearest first, with their distance, and says
+    // in_caption ("Nearest to Tone 23 of mine.m80"), until the user types a filter.
+    void ShowSimilar(std::shared_ptr<const CLibraryIndex> in_index,
+                     std::vector<SimilarEntry> in_found, const QString& in_caption);
 
     QLineEdit* GetFilterEdit() const { return m_ptrFilter; }
     QTableView* GetList() const { return m_ptrList; }
@@ -37,6 +44,8 @@ class CLibraryPanel : public QDockWidget {
 
   private:
     void UpdateStatus();
+    // The distance column shows only beside similar entries.
+    void UpdateColumns();
 
     CLibraryModel* m_ptrModel = nullptr;
     QLineEdit* m_ptrFilter = nullptr;
@@ -44,5 +53,6 @@ class CLibraryPanel : public QDockWidget {
     QLabel* m_ptrStatus = nullptr;
     std::shared_ptr<const CLibraryIndex> m_ptrIndex;
     QString m_Folder;
+    QString m_SimilarCaption;
     bool m_Reading = false;
 };

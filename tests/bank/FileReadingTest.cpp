@@ -45,7 +45,12 @@ TEST(FileReading, TheReportNamesWhatIsNotAWholeBank) {
 
     report = ReadBankOrDump(Data("banks/ok-trailing-bytes.m80"), bank);
     EXPECT_TRUE(report.trailingBytes);
-    EXPECT_EQ(ReadBankOrDump(Data("banks/ok-new-bank.m80"), bank).trailingBytes, false);
+    report = ReadBankOrDump(Data("banks/ok-new-bank.m80"), bank);
+    EXPECT_EQ(report.trailingBytes, false);
+    EXPECT_EQ(report.emptyInFile.patches.size(), 64u);
+    EXPECT_EQ(report.emptyInFile.tones.size(), 64u);
+    EXPECT_FALSE(bank.GetTone(0)->IsEmpty()) << "loaded entries are not empty";
+    EXPECT_TRUE(ReadBankOrDump(Data("banks/ok-named-entries.m80"), bank).emptyInFile.tones.empty());
 }
 
 TEST(FileReading, ABankWhoseFirstNameLooksLikeADataMessageIsABank) {

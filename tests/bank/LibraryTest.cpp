@@ -9,6 +9,7 @@
 #include "bank/LibraryFilter.h"
 #include "bank/LibraryIndex.h"
 #include "bank/SysExData.h"
+#include "mks80/NewSounds.h"
 
 namespace fs = std::filesystem;
 
@@ -76,6 +77,38 @@ TEST(BankCompare, ListsByteChangesAndRenamesApartAndSaysWhenEqual) {
     second.GetTone(8)->SetData(first.GetTone(8)->GetData());
     EXPECT_TRUE(CompareBanks(first, second).SameBytes());
     EXPECT_FALSE(CompareBanks(first, second).Equal());
+}
+
+// Each side's value as the panel shows it, the patch's shared parameters once, and
+// nothing for bits no parameter uses.
+TEST(BankCompare, NamesTheParametersThatDiffer) {
+    CNullBankView view;
+    CSysExData first(&view);
+    CSysExData second(&view);
+    int8_t* tone = second.GetTone(5)->GetData();
+    first.GetTone(5)->GetData()[14] = 40;
+    tone[14] = 72;                                              // VCF cutoff
+    tone[33] = static_cast<int8_t>((tone[33] & ~0x03) | 0x03);  // LFO-1 waveform
+    first.GetTone(5)->GetData()[33] = static_cast<int8_t>((tone[33] & ~0x03) | 0x01);
+    tone[38] = static_cast<int8_t>(tone[38] ^ 0x40);  // an unused bit
+    int8_t* patch = second.GetPatch(1)->GetData();
+    patch[1] = 87;   // split point
+    patch[13] = 64;  // lower tone number: no such tone
+    patch[19] = 20;  // lower glide
+
+    const BankComparison result = CompareBanks(first, second);
+    ASSERT_EQ(result.entries.size(), 2u);
+    std::vector<std::string> texts;
+    for (const EntryDifference& entry : result.entries) {
+        for (const ParameterDifference& each : entry.parameters) {
+            texts.push_back(ParameterDifferenceText(each));
+        }
+    }
+    EXPECT_EQ(texts,
+              (std::vector<std::string>{
+                  "Split point A5 > C8", "Lower tone number 16 > 64 (out of range)",
+                  "Lower glide 0 > 20", "LFO-1 waveform Square > Triangle", "VCF cutoff 40 > 72"}));
+    EXPECT_EQ(result.entries[1].bytes.size(), 3u) << "the unused bit is still a byte difference";
 }
 
 TEST_F(LibraryFolder, NewestFileWinsTiesAndDamagedFilesAreSkippedWithANote) {
@@ -153,4 +186,47 @@ TEST_F(LibraryFolder, AMissingFolderIsReportedNotRead) {
     CSysExData bank(&m_View);
     EXPECT_EQ(NamingSummary(NamesFromLibrary(bank, index)),
               "No unnamed entry of this bank matches a named entry of your library");
+}
+
+TEST_F(LibraryFolder, SimilarEntriesComeNearestFirstWithCopiesAhead) {
+    CSysExData old(&m_View);
+    const std::vector<int8_t> sound(old.GetTone(0)->GetData(),
+                                    old.GetTone(0)->GetData() + TONE_PARAM_COUNT);
+    const auto tone = [](CSysExData& io_bank, int in_index, const char* in_name,
+                         std::vector<int8_t> in_bytes) {
+        io_bank.GetTone(in_index)->SetData(in_bytes.data());
+        io_bank.GetTone(in_index)->SetName(in_name);
+    };
+    std::vector<int8_t> near = sound;
+    near[14] = static_cast<int8_t>(near[14] > 50 ? near[14] - 5 : near[14] + 5);  // VCF cutoff
+    std::vector<int8_t> unusedBits = sound;
+    unusedBits[33] = static_cast<int8_t>(unusedBits[33] | 0x40);
+    std::vector<int8_t> far = sound;
+    far[37] = static_cast<int8_t>(far[37] ^ 0x03);  // the VCO-1 waveform
+    tone(old, 0, "Copy Old", sound);
+    tone(old, 1, "Near", near);
+    tone(old, 2, "Far", far);
+    tone(old, 3, "Unused Bits", unusedBits);
+    SetPatchBytes(old, 0, 1);
+    old.GetPatch(0)->SetName("A Patch");
+    Write("old/a.m80", old, 48);
+    CSysExData newer(&m_View);
+    tone(newer, 9, "Copy New", sound);
+    Write("b.m80", newer, 1);
+
+    const CLibraryIndex index = CLibraryIndex::Build(m_Root.u8string());
+    const auto names = [&](size_t in_count) {
+        std::string out;
+        for (const SimilarEntry& each :
+             index.FindSimilar(EntryKind::Tone, sound.data(), in_count)) {
+            EXPECT_EQ(each.distance,
+                      mks80::Distance(mks80::Kind::Tone, sound.data(), index.Bytes(*each.entry)));
+            out += index.Name(*each.entry) + (each.copy ? "=" : "") + ";";
+        }
+        return out;
+    };
+    EXPECT_EQ(names(3), "Copy New=;Copy Old=;Unused Bits;");
+    EXPECT_EQ(names(50), "Copy New=;Copy Old=;Unused Bits;Near;Far;");
+    EXPECT_TRUE(index.FindSimilar(EntryKind::Tone, sound.data(), 0).empty());
+    EXPECT_EQ(index.FindSimilar(EntryKind::Patch, sound.data(), 50).size(), 1u);
 }

@@ -43,6 +43,49 @@ check "show uninitialized patch of a short dump" \
 check "show uninitialized tone" "This Tone is uninitialized" \
   "$("$cli" show "$data/dumps/blocks3-then-eod.syx" 25 tone | head -1)"
 
+# show --params and set: one line per parameter, one parameter changed and nothing else
+named="$data/banks/ok-named-entries.m80"
+"$cli" show "$named" 57 tone --params >"$work/params.txt"
+check "a tone has 48 parameter lines" 48 "$(wc -l <"$work/params.txt" | tr -d ' ')"
+check "a patch has 30" 30 "$("$cli" show "$named" 57 patch --params | wc -l | tr -d ' ')"
+check "every parameter line has five fields" 0 "$(awk -F'\t' 'NF != 5' "$work/params.txt" | wc -l | tr -d ' ')"
+check "VCO-1 range as the messages carry it" "$(printf 'tone\t15\tVCO-1 range\t60\tC4')" \
+  "$("$cli" show "$work/a.m80" 11 tone --params | sed -n 16p)"
+check "shared parameters in both halves" "$(printf 'upper\t1\tSplit point\t81\tA5\nlower\t1\tSplit point\t81\tA5')" \
+  "$("$cli" show "$work/a.m80" 11 patch --params | grep 'Split point')"
+cp "$named" "$work/set.m80"
+check "set exits 0" 0 "$(status "$cli" set "$work/set.m80" 57 tone 24=72)"
+check "set changes one byte" 1 "$(cmp -l "$named" "$work/set.m80" | wc -l | tr -d ' ')"
+check "show prints what set wrote" "$(printf 'tone\t24\tVCF cutoff\t72\t72')" \
+  "$("$cli" show "$work/set.m80" 57 tone --params | grep 'VCF cutoff')"
+check "and every other parameter as it was" "$(grep -v 'VCF cutoff' "$work/params.txt")" \
+  "$("$cli" show "$work/set.m80" 57 tone --params | grep -v 'VCF cutoff')"
+check "set of a patch half to another file" 0 \
+  "$(status "$cli" set "$named" 57 patch lower:8=40 upper:1=108 -o "$work/set2.m80")"
+check "changes only those two bytes" 2 "$(cmp -l "$named" "$work/set2.m80" | wc -l | tr -d ' ')"
+check "the shared split point" "108 108" "$("$cli" show "$work/set2.m80" 57 patch --params | awk -F'\t' '$2 == 1 {print $4}' | xargs)"
+"$cli" set "$work/a.m80" 11 tone 24=72 -o "$work/set3.m80"
+check "only the entry set stops being empty" 127 "$(grep -ao -- '------Empty------' "$work/set3.m80" | wc -l | tr -d ' ')"
+check "it takes the placeholder name" 1 "$(grep -ao -- '------Tone-------' "$work/set3.m80" | wc -l | tr -d ' ')"
+# Tone 11's VCF cutoff (byte 73 of the file) out of range: shown as stored, kept by a set of another.
+cp "$work/set3.m80" "$work/damaged.m80"
+printf '\170' | dd of="$work/damaged.m80" bs=1 seek=73 conv=notrunc status=none
+check "a damaged value shows as stored" "$(printf 'tone\t24\tVCF cutoff\t120\t120 (out of range)')" \
+  "$("$cli" show "$work/damaged.m80" 11 tone --params | grep 'VCF cutoff')"
+cp "$work/damaged.m80" "$work/damaged-set.m80"
+"$cli" set "$work/damaged-set.m80" 11 tone 23=5
+check "and is kept by a set of another parameter" "73 40 5" "$(cmp -l "$work/damaged.m80" "$work/damaged-set.m80" | xargs)"
+cp "$named" "$work/set5.m80"
+for bad in 48=1 24=101 15=35 upper:1=5 24=; do
+  check "set $bad is refused" 1 "$(status "$cli" set "$work/set5.m80" 57 tone "$bad")"
+done
+check "as is lower:15=0" 1 "$(status "$cli" set "$work/set5.m80" 57 patch lower:15=0)"
+check "the refusal names the parameter" "quorlin-cli: 24=101: VCF cutoff (tone parameter 24) takes 0 to 100, not 101" \
+  "$("$cli" set "$work/set5.m80" 57 tone 24=101 2>&1)"
+check "a refused set writes nothing" "same" "$(cmp -s "$named" "$work/set5.m80" && echo same || echo differs)"
+check "a refused set with -o makes no file" "absent" \
+  "$("$cli" set "$named" 57 tone 24=72 19=99 -o "$work/set6.m80" 2>/dev/null; [ -e "$work/set6.m80" ] && echo present || echo absent)"
+
 # convert, and a dump read back
 check "convert to syx" 0 "$(status "$cli" convert "$data/banks/ok-named-entries.m80" "$work/b.syx" --channel 16)"
 check "dump size" $((16 * 255 + 6)) "$(wc -c <"$work/b.syx" | tr -d ' ')"
@@ -162,6 +205,29 @@ check "name notes the damaged file" 1 \
 check "name without a library" 1 "$(status "$cli" name "$work/c.m80")"
 check "name with a missing library" 2 "$(status "$cli" name "$work/c.m80" --library "$work/nowhere")"
 check "name refuses to write a dump" 1 "$(status "$cli" name "$work/b.syx" --library "$work/library")"
+
+# blend, mutate and similar
+check "blend at 100 %" 0 "$(status "$cli" blend "$named" 11 tone "$work/a.m80" 88 100 -o "$work/bl.m80")"
+check "takes the other's values" "$("$cli" show "$work/a.m80" 88 tone)" "$("$cli" show "$work/bl.m80" 11 tone)"
+check "and keeps the name" "$("$cli" list "$named" | head -1)" "$("$cli" list "$work/bl.m80" | head -1)"
+"$cli" blend "$work/a.m80" 11 tone "$named" 12 100 -o "$work/bl-empty.m80"
+check "blend changes only its own entry in the file" 0 \
+  "$(cmp -l "$work/a.m80" "$work/bl-empty.m80" | awk '$1 > 98' | wc -l | tr -d ' ')"
+check "blend writes no dump" 1 "$(status "$cli" blend "$work/b.syx" 11 tone "$named" 12 50)"
+check "blend of 101 %" 1 "$(status "$cli" blend "$named" 11 tone "$named" 12 101 -o "$work/b2.m80")"
+"$cli" mutate "$named" 23 patch 40 --seed 77 -o "$work/m1.m80"
+"$cli" mutate "$named" 23 patch 40 --seed 77 -o "$work/m2.m80"
+check "the same seed, the same mutation" "same" "$(cmp -s "$work/m1.m80" "$work/m2.m80" && echo same || echo differs)"
+check "mutate changed the patch" 5 "$(status "$cli" diff "$named" "$work/m1.m80")"
+check "a mutation without a seed says its seed" 1 \
+  "$("$cli" mutate "$named" 23 patch 40 -o "$work/m3.m80" 2>&1 | grep -c '^quorlin-cli: seed [0-9]*$')"
+check "a bad seed" 1 "$(status "$cli" mutate "$named" 23 patch 40 --seed 4294967296 -o "$work/m4.m80")"
+check "similar finds the copy first" "$(printf '0\t%s\t57' "$work/library/old/named.m80")" \
+  "$("$cli" similar "$named" 57 tone --library "$work/library" --count 3 2>/dev/null | head -1 | cut -f1-3)"
+check "similar lists --count entries" 3 \
+  "$("$cli" similar "$named" 57 tone --library "$work/library" --count 3 2>/dev/null | awk -F'\t' 'NF == 4' | wc -l | tr -d ' ')"
+check "similar without a library" 1 "$(status "$cli" similar "$named" 57 tone)"
+check "similar with --count 0" 1 "$(status "$cli" similar "$named" 57 tone --library "$work/library" --count 0)"
 
 # ports, get and send against the built-in virtual MKS-80, whose memory lives in $work
 export QUORLIN_VIRTUAL_MEMORY="$work/virtual-memory.m80"

@@ -108,7 +108,8 @@ TEST_F(LibrarianTest, CompareWithMks80AfterASendAndAfterTheInstrumentChanged) {
     ASSERT_EQ(group->childCount(), 1);
     QTreeWidgetItem* row = group->child(0);
     EXPECT_EQ(row->text(0) + row->text(1), QStringLiteral("Tone18"));
-    EXPECT_TRUE(row->text(4).endsWith(QStringLiteral("\u2192 99"))) << row->text(4).toStdString();
+    EXPECT_EQ(row->text(4), QStringLiteral("Pulse width 5 > 99"));
+    EXPECT_TRUE(row->text(5).endsWith(QStringLiteral("\u2192 99"))) << row->text(5).toStdString();
     EXPECT_TRUE(ReadWholeBank(Bank()) == before);
 
     Q_EMIT differs->GetList()->itemActivated(row, 0);

@@ -59,7 +59,8 @@ TEST_F(MenuTest, MenuBarFollowsWhetherABankWindowIsOpen) {
     EXPECT_EQ(Items(Frame()->GetMenu(129, "&Edit")),
               (QStringList{"&Undo\tCtrl+Z (off)", "Redo\tCtrl+Y (off)", "-", "Cu&t\tCtrl+X (off)",
                            "&Copy\tCtrl+C", "&Paste\tCtrl+V", "-", "Rename\tCtrl+R", "-",
-                           "Compare With...", "Name From Library (off)"}));
+                           "Compare With...", "Name From Library (off)", "-", "Blend With...",
+                           "Mutate...", "Find Similar (off)"}));
     EXPECT_EQ(Items(Frame()->GetMenu(129, "Midi")),
               (QStringList{"Get Patches", "Send Patches", "Compare with MKS-80", "-",
                            "Display Current Selection Data", "-", "Select MIDI Port",

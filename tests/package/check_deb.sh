@@ -29,6 +29,7 @@ usr/share/doc/quorlin/README.md
 usr/share/doc/quorlin/changelog.gz
 usr/share/doc/quorlin/copyright
 usr/share/doc/quorlin/guide/index.html
+usr/share/doc/quorlin/guide/new-sounds.html
 usr/share/doc/quorlin/guide/version.html
 usr/share/icons/hicolor/32x32/apps/quorlin.png
 usr/share/icons/hicolor/scalable/apps/quorlin.svg

@@ -1,0 +1,74 @@
+#include "dialogs/DialogMutate.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "dialogs/PercentSlider.h"
+
+CDialogMutate::CDialogMutate(const QString& in_entryTitle, int in_percent, Preview in_preview,
+                             SeedSource in_seeds, QWidget* in_parent)
+    : QDialog(in_parent), m_Preview(std::move(in_preview)), m_Seeds(std::move(in_seeds)) {
+    setWindowTitle(QStringLiteral("Mutate"));
+    setModal(true);
+    auto* heading = new QLabel(QStringLiteral("Vary %1 at random.").arg(in_entryTitle), this);
+    m_StrengthSlider = MakePercentSlider(this, in_percent, m_StrengthText);
+    auto* hint = new QLabel(QStringLiteral("Each level moves by at most this share of its range; "
+                                           "each switch\nchanges with half this chance. Tone "
+                                           "numbers and the name are kept."),
+                            this);
+    hint->setEnabled(false);
+    m_AgainButton = new QPushButton(QStringLiteral("&Again"), this);
+    m_AgainButton->setToolTip(QStringLiteral("Draw anew from %1 as it was").arg(in_entryTitle));
+    m_OkButton = new QPushButton(QStringLiteral("OK"), this);
+    m_OkButton->setDefault(true);
+    m_CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+
+    auto* strength = new QHBoxLayout;
+    strength->addWidget(m_StrengthSlider, 1);
+    strength->addWidget(m_StrengthText);
+    auto* form = new QFormLayout;
+    // A row of a layout has no buddy of its own: the label names the slider.
+    auto* strengthLabel = new QLabel(QStringLiteral("&Strength:"), this);
+    strengthLabel->setBuddy(m_StrengthSlider);
+    form->addRow(strengthLabel, strength);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_AgainButton);
+    buttons->addStretch(1);
+    buttons->addWidget(m_OkButton);
+    buttons->addWidget(m_CancelButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addLayout(form);
+    layout->addWidget(hint);
+    layout->addStretch(1);
+    layout->addLayout(buttons);
+    setTabOrder(m_OkButton, m_CancelButton);
+    setTabOrder(m_CancelButton, m_StrengthSlider);
+    setTabOrder(m_StrengthSlider, m_AgainButton);
+    setMinimumWidth(fontMetrics().averageCharWidth() * 56);
+
+    m_Seed = m_Seeds ? m_Seeds() : 0;
+    // A stronger or weaker mutation keeps its draw; Again takes a new one.
+    connect(m_StrengthSlider, &QSlider::valueChanged, this, [this]() { Changed(); });
+    connect(m_AgainButton, &QPushButton::clicked, this, [this]() {
+        m_Seed = m_Seeds ? m_Seeds() : m_Seed + 1;
+        Changed();
+    });
+    connect(m_OkButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    Changed();
+}
+
+int CDialogMutate::GetPercent() const {
+    return m_StrengthSlider->value();
+}
+
+void CDialogMutate::Changed() {
+    if (m_Preview) {
+        m_Preview(GetPercent(), m_Seed);
+    }
+}

@@ -17,15 +17,10 @@ CDialogCompareWith::CDialogCompareWith(const QString& in_activeTitle,
     m_OkButton->setEnabled(!in_windowTitles.isEmpty());
     m_FileButton = new QPushButton(QStringLiteral("Bank &File..."), this);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_FileButton);
-    buttons->addStretch(1);
-    buttons->addWidget(m_OkButton);
-    buttons->addWidget(m_CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
     layout->addWidget(m_WindowList, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({m_FileButton}));
     SetTabOrder({m_WindowList, m_FileButton});
 
     connect(m_WindowList, &QListWidget::itemActivated, this, [this]() { OnOK(); });

@@ -28,15 +28,11 @@ CDialogLibrary::CDialogLibrary(const QString& in_folder, QWidget* in_parent)
     auto* row = new QHBoxLayout;
     row->addWidget(m_FolderEdit, 1);
     row->addWidget(m_BrowseButton);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_OkButton);
-    buttons->addWidget(m_CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(explanation);
     layout->addWidget(label);
     layout->addLayout(row);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow());
 
     SetTabOrder({m_FolderEdit, m_BrowseButton});
     connect(m_BrowseButton, &QPushButton::clicked, this, &CDialogLibrary::OnBrowse);

@@ -1,5 +1,6 @@
 #include "dialogs/OkCancelDialog.h"
 
+#include <QHBoxLayout>
 #include <QPushButton>
 
 #include "dialogs/DialogLayout.h"
@@ -17,6 +18,17 @@ COkCancelDialog::COkCancelDialog(const QString& in_title, QWidget* in_parent) : 
 void COkCancelDialog::PlaceButtons(const CDialogLayout& in_layout, int in_x, int in_y) {
     in_layout.Place(m_OkButton, in_x, in_y, 50, 14);
     in_layout.Place(m_CancelButton, in_x, in_y + 17, 50, 14);
+}
+
+QHBoxLayout* COkCancelDialog::ButtonRow(std::initializer_list<QWidget*> in_left) {
+    auto* row = new QHBoxLayout;
+    for (QWidget* widget : in_left) {
+        row->addWidget(widget);
+    }
+    row->addStretch(1);
+    row->addWidget(m_OkButton);
+    row->addWidget(m_CancelButton);
+    return row;
 }
 
 void COkCancelDialog::SetTabOrder(std::initializer_list<QWidget*> in_fields) {

@@ -4,6 +4,7 @@
 #include <initializer_list>
 
 class CDialogLayout;
+class QHBoxLayout;
 class QPushButton;
 class QString;
 
@@ -23,6 +24,9 @@ class COkCancelDialog : public QDialog {
     // OK at (in_x, in_y) in dialog units and Cancel below it, both 50 by 14, as every
     // template of the program has them.
     void PlaceButtons(const CDialogLayout& in_layout, int in_x, int in_y);
+    // For a dialog laid out by Qt's layouts: the row at its foot, in_left at the left and
+    // OK and Cancel at the right.
+    QHBoxLayout* ButtonRow(std::initializer_list<QWidget*> in_left = {});
     // Tab goes OK, Cancel, then in_fields in this order.
     void SetTabOrder(std::initializer_list<QWidget*> in_fields);
     virtual void OnOK() { accept(); }

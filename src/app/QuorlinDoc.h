@@ -95,9 +95,6 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
     bool IsReceiving() const { return m_ReceiveBefore.has_value(); }
 
     QUndoStack& GetUndoStack() { return m_UndoStack; }
-    // Undo and redo as the Edit menu offers them: not while a transfer fills this bank.
-    bool CanUndo() const { return !IsReceiving() && m_UndoStack.canUndo(); }
-    bool CanRedo() const { return !IsReceiving() && m_UndoStack.canRedo(); }
 
     // True marks the bank modified with no way back to a clean state by undo; false
     // marks the present state clean (as a save does).

@@ -27,9 +27,9 @@
 #define pclose _pclose
 #endif
 
-#include "app/ProgramMidiService.h"
 #include "app/Quorlin.h"
 #include "app/RecentFileStore.h"
+#include "ops/MidiServices.h"
 #include "platform/Prompter.h"
 #include "platform/SettingsStore.h"
 #include "platform/qt/QtEventLoop.h"
@@ -86,7 +86,7 @@ int RunChild(bool in_quorlin, Clock::time_point in_start, int argc, char** argv)
         // memory kept in memory so the benchmark leaves the user's own alone.
         AppServices services;
         services.settings = std::make_unique<platform::MemorySettingsStore>();
-        services.midi = MakeProgramMidiService(std::string());
+        services.midi = ops::MakeMidiService({});
         services.loop = std::make_unique<platform::QtEventLoop>();
         services.prompter = &prompter;
         services.recentFiles = std::make_unique<MemoryRecentFileStore>();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Optional, not part of CI: shows the built desktop program under Xvfb with a light
-# window manager and takes screenshots of two bank windows tiled and cascaded and of
-# the About box, for checking the looks by eye.
+# window manager and takes screenshots of two bank windows tiled and cascaded, of
+# the About box and of the Parameters panel, for checking the looks by eye.
 #   scripts/look.sh [OUT_DIR] (default /tmp/quorlin-look); DISPLAY_NUMBER picks the display.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -68,3 +68,7 @@ shot two-banks-cascaded
 keys alt+h a
 shot about
 keys Escape
+keys alt+v p
+shot parameters-patch
+keys Right
+shot parameters-tone

@@ -15,6 +15,7 @@
 #include "app/SoundMaker.h"
 #include "view/CommandIds.h"
 #include "view/LibraryPanel.h"
+#include "view/ParametersPanel.h"
 #include "view/QuorlinView.h"
 
 namespace {
@@ -253,8 +254,29 @@ std::vector<CommandRow> FrameCommands(CMainFrame& in_frame, CQuorlinApp& in_app)
                 in_frame.statusBar()->setVisible(in_frame.Action(ID_VIEW_STATUS_BAR)->isChecked());
             })
             .CheckedWhen([&in_frame]() { return !in_frame.statusBar()->isHidden(); }),
+        CommandRow(ID_VIEW_PARAMETERS, "&Parameters",
+                   "Show or hide the parameters of the selected patch or tone")
+            .In(M::View, 1)
+            .Does([&in_frame]() {
+                if (in_frame.Action(ID_VIEW_PARAMETERS)->isChecked()) {
+                    in_frame.GetParametersPanel()->Open();
+                } else {
+                    in_frame.GetParametersPanel()->hide();
+                }
+            })
+            .CheckedWhen([&in_frame]() {
+                return in_frame.GetParametersPanel() && !in_frame.GetParametersPanel()->isHidden();
+            }),
         CommandRow::Items(M::View, 1, true,
                           [&in_app](QMenu& in_menu) { AddPanels(in_menu, in_app); }),
+        // F6 and Shift+F6 carry the focus between the bank window and the panels docked
+        // beside it, so the keyboard reaches every control.
+        CommandRow(ID_NEXT_PANE, "Next Pane").Keys({QKeySequence(Qt::Key_F6)}).Does([&in_frame]() {
+            in_frame.MovePaneFocus(true);
+        }),
+        CommandRow(ID_PREV_PANE, "Previous Pane")
+            .Keys({QKeySequence(Qt::SHIFT | Qt::Key_F6)})
+            .Does([&in_frame]() { in_frame.MovePaneFocus(false); }),
 
         CommandRow(ID_GET_PATCHES, "Get Patches", "Get Patch and Tone data from the MKS-80.")
             .In(M::Midi, 1)

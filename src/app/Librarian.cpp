@@ -20,6 +20,9 @@
 #include "dialogs/DialogCompareWith.h"
 #include "dialogs/DialogLibrary.h"
 #include "midi/MidiManager.h"
+#include "ops/FileOps.h"
+#include "ops/LibraryOps.h"
+#include "ops/TransferOps.h"
 #include "platform/Prompter.h"
 #include "view/CommandIds.h"
 #include "view/CompareWindow.h"
@@ -80,10 +83,9 @@ void CLibrarian::SetOffer(bool in_shown) {
 }
 
 CCompareWindow* CLibrarian::ShowComparison(CQuorlinDoc& in_doc, const QString& in_otherTitle,
-                                           const CSysExData& in_other, bool in_bytesOnly) {
+                                           const BankComparison& in_comparison, bool in_bytesOnly) {
     auto* window =
-        new CCompareWindow(in_doc.GetTitle(), in_otherTitle,
-                           CompareBanks(*in_doc.GetSysExData(), in_other), in_bytesOnly, &m_Frame);
+        new CCompareWindow(in_doc.GetTitle(), in_otherTitle, in_comparison, in_bytesOnly, &m_Frame);
     QPointer<CQuorlinDoc> doc(&in_doc);
     connect(window, &CCompareWindow::EntryChosen, this,
             [this, doc](EntryKind in_kind, int in_index) {
@@ -108,27 +110,19 @@ CCompareWindow* CLibrarian::ShowComparison(CQuorlinDoc& in_doc, const QString& i
 
 CCompareWindow* CLibrarian::CompareWithFile(CQuorlinDoc& in_doc, const QString& in_path) {
     CSysExData other(&m_CheckView);
-    const BankReadReport report = ReadBankOrDump(QFile::encodeName(in_path).toStdString(), other);
-    if (report.result == ReadResult::Ok) {
-        // A partial or damaged file is compared all the same, but the user is told first.
-        const std::string note = DescribeRead(report);
-        if (!note.empty()) {
-            (void)platform::GetPrompter().Message(
-                QStringLiteral("%1:\n%2")
-                    .arg(QDir::toNativeSeparators(in_path), QString::fromStdString(note).trimmed())
-                    .toStdString());
-        }
-        return ShowComparison(in_doc, QFileInfo(in_path).fileName(), other, false);
+    const ops::FileReading reading =
+        ops::ReadFile(ops::ReadFor::Compare, QFile::encodeName(in_path).toStdString(),
+                      QDir::toNativeSeparators(in_path).toStdString(), other);
+    if (!reading.Taken()) {
+        (void)platform::GetPrompter().Message(reading.refusal);
+        return nullptr;
     }
-    const QString why = report.result == ReadResult::NotABank
-                            ? QStringLiteral("is not a bank file or a recorded dump")
-                            : QString::fromStdString(report.result == ReadResult::CannotOpen
-                                                         ? "cannot be opened: " + report.reason
-                                                         : DescribeRefusal(report));
-    (void)platform::GetPrompter().Message(QStringLiteral("The file \"%1\" %2.")
-                                              .arg(QDir::toNativeSeparators(in_path), why)
-                                              .toStdString());
-    return nullptr;
+    // A partial or damaged file is compared all the same, but the user is told first.
+    if (!reading.note.empty()) {
+        (void)platform::GetPrompter().Message(reading.note);
+    }
+    return ShowComparison(in_doc, QFileInfo(in_path).fileName(),
+                          CompareBanks(*in_doc.GetSysExData(), other), false);
 }
 
 void CLibrarian::OnCompareWith() {
@@ -151,7 +145,8 @@ void CLibrarian::OnCompareWith() {
     }
     if (dialog.GetChosenWindow() >= 0) {
         CQuorlinDoc* other = others[static_cast<size_t>(dialog.GetChosenWindow())];
-        ShowComparison(*doc, other->GetTitle(), *other->GetSysExData(), false);
+        ShowComparison(*doc, other->GetTitle(),
+                       CompareBanks(*doc->GetSysExData(), *other->GetSysExData()), false);
         return;
     }
     const QString path = m_App.AskOpenFileName(
@@ -184,7 +179,8 @@ void CLibrarian::TransferEnded(TransferKind in_kind, TransferOutcome in_outcome,
     if (m_ptrCheckBank && in_ptrBank == m_ptrCheckBank.get()) {
         const std::unique_ptr<CSysExData> fetched = std::move(m_ptrCheckBank);
         if (completed && m_CheckDoc) {
-            ShowComparison(*m_CheckDoc, QStringLiteral("MKS-80"), *fetched, true);
+            ShowComparison(*m_CheckDoc, QStringLiteral("MKS-80"),
+                           ops::InstrumentComparison(*m_CheckDoc->GetSysExData(), *fetched), true);
         }
         return;
     }
@@ -210,15 +206,11 @@ QString CLibrarian::NameFromLibrary(CQuorlinDoc& in_doc) {
             "The library is still being read; try Name From Library again in "
             "a moment");
     }
-    const LibraryNaming naming = NamesFromLibrary(*in_doc.GetSysExData(), *index);
-    std::vector<CQuorlinDoc::EntryName> names;
-    for (const LibraryName& each : naming.names) {
-        names.push_back({each.kind == EntryKind::Tone, each.index, each.name});
+    const ops::LibraryNamingResult named = ops::NameFromLibrary(*in_doc.GetSysExData(), *index);
+    if (!named.entries.empty()) {
+        in_doc.ReplaceEntries(QStringLiteral("Name From Library"), named.entries);
     }
-    if (!names.empty()) {
-        in_doc.NameEntries(QStringLiteral("Name From Library"), names);
-    }
-    return QString::fromStdString(NamingSummary(naming));
+    return QString::fromStdString(named.summary);
 }
 
 void CLibrarian::OnNameFromLibrary() {

@@ -41,10 +41,10 @@ class CLibrarian : public QObject {
     void OnLibrarySettings();
     void OnOpenLibraryFolder();
 
-    // Shows how in_doc's bank differs from in_other (titled in_otherTitle); names count
-    // unless in_bytesOnly.
+    // Shows in_comparison of in_doc's bank with another (titled in_otherTitle); names
+    // count unless in_bytesOnly.
     CCompareWindow* ShowComparison(CQuorlinDoc& in_doc, const QString& in_otherTitle,
-                                   const CSysExData& in_other, bool in_bytesOnly);
+                                   const BankComparison& in_comparison, bool in_bytesOnly);
     CCompareWindow* CompareWithFile(CQuorlinDoc& in_doc, const QString& in_path);
     // Names the placeholder entries of in_doc's bank as one step; returns the status text.
     QString NameFromLibrary(CQuorlinDoc& in_doc);

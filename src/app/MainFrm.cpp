@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -22,6 +23,7 @@
 #include "app/QuorlinDoc.h"
 #include "platform/Trace.h"
 #include "view/CommandIds.h"
+#include "view/ParametersPanel.h"
 #include "view/QuorlinView.h"
 
 namespace {
@@ -86,6 +88,13 @@ bool CMainFrame::LoadFrame() {
             [this](QMdiSubWindow* in_window) { OnSubWindowActivated(in_window); });
 
     CreateActions();
+    // Hidden until View, Parameters asks for it; docked left of the bank windows, with
+    // the Library on the right.
+    m_ptrParametersPanel = new CParametersPanel(this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_ptrParametersPanel);
+    m_ptrParametersPanel->hide();
+    connect(m_ptrParametersPanel->toggleViewAction(), &QAction::toggled, Action(ID_VIEW_PARAMETERS),
+            &QAction::setChecked);
     CreateToolBar();
     if (!m_ptrToolBar) {
         QUORLIN_TRACE("Failed to create toolbar\n");
@@ -225,6 +234,49 @@ void CMainFrame::UpdateCommandUI() {
     UpdateCommandStates(m_Commands, [this](int in_id) { return Action(in_id); });
 }
 
+void CMainFrame::MovePaneFocus(bool in_next) {
+    std::vector<QWidget*> panes;
+    if (CQuorlinView* view = ActiveView()) {
+        panes.push_back(view);
+    }
+    // The bank window, the Parameters panel, then the other panels.
+    std::vector<QDockWidget*> docks{m_ptrParametersPanel};
+    for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+        if (dock != m_ptrParametersPanel) {
+            docks.push_back(dock);
+        }
+    }
+    for (QDockWidget* dock : docks) {
+        if (dock->isVisible() && !dock->isFloating()) {
+            panes.push_back(dock);
+        }
+    }
+    if (panes.empty()) {
+        return;
+    }
+    const QWidget* focus = QApplication::focusWidget();
+    const auto current = std::find_if(panes.begin(), panes.end(), [focus](QWidget* in_pane) {
+        return focus && (in_pane == focus || in_pane->isAncestorOf(focus));
+    });
+    const int count = static_cast<int>(panes.size());
+    const int at = current == panes.end() ? -1 : static_cast<int>(current - panes.begin());
+    QWidget* pane =
+        panes[static_cast<size_t>(at < 0 ? 0 : (at + (in_next ? 1 : count - 1)) % count)];
+    // A panel's first control that takes the focus from the keyboard.
+    QWidget* target = pane;
+    if (pane != ActiveView()) {
+        for (QWidget* each = pane->nextInFocusChain(); each != pane;
+             each = each->nextInFocusChain()) {
+            if (pane->isAncestorOf(each) && each->isVisible() && each->isEnabled() &&
+                (each->focusPolicy() & Qt::TabFocus)) {
+                target = each;
+                break;
+            }
+        }
+    }
+    target->setFocus(in_next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+}
+
 CChildFrame* CMainFrame::AddBankWindow(CQuorlinDoc& in_doc) {
     m_UndoGroup.addStack(&in_doc.GetUndoStack());
     const std::vector<CChildFrame*> before = ChildFrames();
@@ -304,6 +356,7 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* in_window) {
         m_ptrLastActiveFrame = frame;
         m_App.SetActiveBankView(frame->GetView());
     }
+    m_ptrParametersPanel->FollowView(ActiveView());
     UpdateMenus();
     UpdateCommandUI();
     UpdateFrameTitle();

@@ -8,6 +8,7 @@
 #include "app/CommandTable.h"
 
 class CChildFrame;
+class CParametersPanel;
 class CQuorlinApp;
 class CQuorlinDoc;
 class CQuorlinView;
@@ -40,6 +41,8 @@ class CMainFrame : public QMainWindow {
     QMdiArea* GetMdiArea() const { return m_ptrMdiArea; }
     QToolBar* GetToolBar() const { return m_ptrToolBar; }
     QLabel* GetMessagePane() const { return m_ptrMessagePane; }
+    // View, Parameters: the selected entry of the active bank window.
+    CParametersPanel* GetParametersPanel() const { return m_ptrParametersPanel; }
     QMenu* GetMenu(int in_menuId, const QString& in_title) const;
 
     // A new window on in_doc, 310 by 550, offset from the window made before it, made active.
@@ -63,6 +66,9 @@ class CMainFrame : public QMainWindow {
     QAction* MakeUndoAction(bool in_undo, const QString& in_idle, const QString& in_step);
 
     // Commands of the frame.
+    // F6 / Shift+F6: the focus to the next or previous of the active bank window and the
+    // docked panels.
+    void MovePaneFocus(bool in_next);
     void OnWindowNew();
     void OnArrangeIcons();
     void OnCascade();
@@ -86,6 +92,7 @@ class CMainFrame : public QMainWindow {
     QToolBar* m_ptrToolBar = nullptr;
     QLabel* m_ptrMessagePane = nullptr;
     std::vector<CommandRow> m_Commands;
+    CParametersPanel* m_ptrParametersPanel = nullptr;
     std::map<int, QAction*> m_Actions;
     // The histories of the open documents; the active one is the active window's.
     QUndoGroup m_UndoGroup;

@@ -25,6 +25,8 @@
 
 namespace {
 CQuorlinApp* g_ptrApp = nullptr;
+// Raised when the frame's bars or panels change so much that an older layout no longer fits.
+constexpr int kWindowLayoutVersion = 1;
 }  // namespace
 
 CQuorlinApp* QuorlinApp() {
@@ -40,6 +42,9 @@ CQuorlinApp::CQuorlinApp(AppServices in_services) : m_Services(std::move(in_serv
     }
     if (!m_Services.recentFiles) {
         m_Services.recentFiles = std::make_unique<QtRecentFileStore>();
+    }
+    if (!m_Services.layout) {
+        m_Services.layout = std::make_unique<MemoryWindowLayoutStore>();
     }
     if (!m_Services.asker) {
         m_OwnAsker = std::make_unique<QtUserAsker>();
@@ -95,6 +100,9 @@ bool CQuorlinApp::InitInstance(const QStringList& in_files) {
     // The View menus take the Library panel's toggle.
     m_ptrMainFrame->RebuildMenus();
 
+    // The panels as the user left them, once every panel exists.
+    (void)m_ptrMainFrame->restoreState(m_Services.layout->Load(), kWindowLayoutVersion);
+
     if (in_files.isEmpty()) {
         OnFileNew();
     } else {
@@ -124,6 +132,9 @@ bool CQuorlinApp::InitInstance(const QStringList& in_files) {
 int CQuorlinApp::ExitInstance() {
     SaveMidiSetup();
     m_Services.recentFiles->Save(m_RecentFiles);
+    if (m_ptrMainFrame) {
+        m_Services.layout->Save(m_ptrMainFrame->saveState(kWindowLayoutVersion));
+    }
     return 0;
 }
 

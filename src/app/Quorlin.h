@@ -10,6 +10,7 @@
 
 #include "app/LibraryService.h"
 #include "app/RecentFileStore.h"
+#include "app/WindowLayoutStore.h"
 #include "midi/MidiHost.h"
 #include "midi/MidiService.h"
 #include "platform/EventLoop.h"
@@ -43,6 +44,8 @@ struct AppServices {
     UserAsker* asker = nullptr;
     // The library of bank files; nullptr: none (its commands stay off).
     std::unique_ptr<CLibraryService> library;
+    // The bars and panels of the main frame between runs; nullptr: kept for this run only.
+    std::unique_ptr<WindowLayoutStore> layout;
 };
 
 // The one application object: the MIDI link, the MIDI settings, the transfer delay,
@@ -66,7 +69,8 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     // Start-up: the main frame, the first bank window (or the bank files named in
     // in_files), the frame shown, then the settings read and the device ids handed on.
     [[nodiscard]] bool InitInstance(const QStringList& in_files = {});
-    // Normal end: the MIDI setup saved when the user asked for it. Returns the exit code.
+    // Normal end: the MIDI setup saved when the user asked for it, the recent files and
+    // the frame's bars and panels kept. Returns the exit code.
     int ExitInstance();
     void ReadGeneralOptions();
     void SaveMidiSetup();

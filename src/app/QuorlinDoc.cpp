@@ -11,6 +11,7 @@
 #include "app/UserAsker.h"
 #include "bank/Archive.h"
 #include "bank/BankFiles.h"
+#include "ops/FileOps.h"
 #include "platform/FileAccess.h"
 #include "platform/Prompter.h"
 #include "view/QuorlinView.h"
@@ -22,8 +23,13 @@ const QStringList& BankFilters() {
     return filters;
 }
 
-void Report(const QString& in_text) {
-    (void)platform::GetPrompter().Message(in_text.toStdString());
+void Report(const std::string& in_text) {
+    (void)platform::GetPrompter().Message(in_text);
+}
+
+// A file's name as the user knows it, for the messages.
+std::string ShownName(const QString& in_path) {
+    return QDir::toNativeSeparators(in_path).toStdString();
 }
 
 // One step of the history: the values the step wrote and the ones they replaced.
@@ -53,6 +59,60 @@ class CBankEditCommand : public QUndoCommand {
     BankEntries m_After;
     bool m_SkipFirstRedo;
 };
+
+// One change of one parameter. The changes of one gesture (a slider dragged, a key held
+// down) merge into the step that gesture began, so undo takes back the whole gesture.
+class CParameterEditCommand : public QUndoCommand {
+  public:
+    static constexpr int kId = 0x50415241;
+
+    CParameterEditCommand(CQuorlinDoc& in_doc, const QString& in_text,
+                          const EntryParameter& in_which, BankEntry in_before, BankEntry in_after,
+                          int in_gesture)
+        : QUndoCommand(in_text),
+          m_Doc(in_doc),
+          m_Which(in_which),
+          m_Before(std::move(in_before)),
+          m_After(std::move(in_after)),
+          m_Gesture(in_gesture) {}
+
+    int id() const override { return kId; }
+    bool mergeWith(const QUndoCommand* in_other) override {
+        const auto* other = static_cast<const CParameterEditCommand*>(in_other);
+        if (m_Gesture == 0 || other->m_Gesture != m_Gesture || other->m_Which != m_Which) {
+            return false;
+        }
+        m_After = other->m_After;
+        // Dragged back to where it started: the gesture changed nothing.
+        setObsolete(m_After == m_Before);
+        return true;
+    }
+    void undo() override { Apply(m_Before); }
+    void redo() override { Apply(m_After); }
+
+  private:
+    void Apply(const BankEntry& in_entry) {
+        m_Doc.ApplyEntries({in_entry});
+        m_Doc.NoteParameterChanged(m_Which);
+    }
+
+    CQuorlinDoc& m_Doc;
+    EntryParameter m_Which;
+    BankEntry m_Before;
+    BankEntry m_After;
+    int m_Gesture;
+};
+
+// "VCF cutoff" -> "VCF Cutoff": each word begins with a capital, as step names do.
+QString TitleCase(const char* in_name) {
+    QString text = QString::fromUtf8(in_name);
+    for (int i = 0; i < text.size(); ++i) {
+        if (i == 0 || text.at(i - 1) == QLatin1Char(' ')) {
+            text[i] = text.at(i).toUpper();
+        }
+    }
+    return text;
+}
 
 // The entries of in_after whose value differs from in_before (same entries, same order).
 void KeepChanged(BankEntries& io_before, BankEntries& io_after) {
@@ -122,26 +182,14 @@ void CQuorlinDoc::OnNewDocument() {
 }
 
 bool CQuorlinDoc::OnOpenDocument(const QString& in_path) {
-    const BankReadReport report =
-        ReadBankOrDump(QFile::encodeName(in_path).toStdString(), *m_ptrSysExData);
-    switch (report.result) {
-        case ReadResult::Ok:
-            break;
-        case ReadResult::CannotOpen:
-            Report(QStringLiteral("Cannot open the file \"%1\":\n%2.")
-                       .arg(QDir::toNativeSeparators(in_path),
-                            QString::fromLocal8Bit(report.reason.c_str())));
-            return false;
-        case ReadResult::NoData:
-            Report(QStringLiteral("The file \"%1\" %2.")
-                       .arg(QDir::toNativeSeparators(in_path),
-                            QString::fromStdString(DescribeRefusal(report))));
-            return false;
-        case ReadResult::NotABank:
-            Report(QStringLiteral("Unexpected file format."));
-            return false;
+    const ops::FileReading reading =
+        ops::ReadFile(ops::ReadFor::Open, QFile::encodeName(in_path).toStdString(),
+                      ShownName(in_path), *m_ptrSysExData);
+    if (!reading.Taken()) {
+        Report(reading.refusal);
+        return false;
     }
-    if (report.kind == FileKind::BankFile) {
+    if (reading.report.kind == FileKind::BankFile) {
         SetPathName(in_path);
         m_UndoStack.clear();
         NoteModifiedChange();
@@ -151,10 +199,8 @@ bool CQuorlinDoc::OnOpenDocument(const QString& in_path) {
         OnNewDocument();
         SetModifiedFlag();
     }
-    const std::string note = DescribeRead(report);
-    if (!note.empty()) {
-        Report(QStringLiteral("%1:\n%2").arg(QDir::toNativeSeparators(in_path),
-                                             QString::fromStdString(note).trimmed()));
+    if (!reading.note.empty()) {
+        Report(reading.note);
     }
     return true;
 }
@@ -169,9 +215,7 @@ bool CQuorlinDoc::OnSaveDocument(const QString& in_path) {
                : platform::FileResult{platform::FileStatus::WriteFailed,
                                       "the bank could not be stored"};
     if (!written) {
-        Report(QStringLiteral("Cannot save the file \"%1\":\n%2.")
-                   .arg(QDir::toNativeSeparators(in_path),
-                        QString::fromLocal8Bit(written.reason.c_str())));
+        Report(ops::SaveFailureText(ShownName(in_path), written));
         return false;
     }
     SetPathName(in_path);
@@ -314,6 +358,39 @@ BankReadReport CQuorlinDoc::ImportFile(const std::string& in_path) {
         (void)ReplaceBank(QStringLiteral("Open Sysex Data"), scratch);
     }
     return report;
+}
+
+bool CQuorlinDoc::SetParameter(const EntryParameter& in_which, int in_stored, int in_gesture) {
+    const mks80::Parameter* param = mks80::FindParameter(in_which.kind, in_which.number);
+    if (!param || !mks80::IsValidStored(*param, in_stored) || in_which.index < 0 ||
+        in_which.index >= BANK_SIZE) {
+        return false;
+    }
+    const bool tone = in_which.kind == mks80::Kind::Tone;
+    BankEntry before = ReadEntry(*m_ptrSysExData, tone, in_which.index);
+    BankEntry after = before;
+    mks80::SetStoredValue(*param, in_stored, after.data.data(), in_which.half);
+    mks80::ClearUnusedBits(in_which.kind, *param, after.data.data(), in_which.half);
+    // Bytes written into an entry that never held any make it a loaded one, as
+    // every other way of giving an entry bytes does.
+    if (before.name == kEmptyName) {
+        after.name = tone ? kTonePlaceholder : kPatchPlaceholder;
+    }
+    if (after == before) {
+        return false;
+    }
+    QString half;
+    if (!tone && !param->shared) {
+        half = in_which.half == mks80::Half::Upper ? QStringLiteral("Upper ")
+                                                   : QStringLiteral("Lower ");
+    }
+    const QString name = QStringLiteral("Set %1%2 of %3 %4")
+                             .arg(half, TitleCase(param->name),
+                                  tone ? QStringLiteral("Tone") : QStringLiteral("Patch"),
+                                  QString::fromStdString(EntryNumber(in_which.index)));
+    m_UndoStack.push(new CParameterEditCommand(*this, name, in_which, std::move(before),
+                                               std::move(after), in_gesture));
+    return true;
 }
 
 void CQuorlinDoc::BeginReceive() {

@@ -83,6 +83,9 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
     // "Open Sysex Data": a dump, MIDI file or bank file read into the bank as one step
     // (none when nothing was read).
     BankReadReport ImportFile(const std::string& in_path) override;
+    // One parameter of one entry (see BankDocument). Undo puts back the entry's exact
+    // bytes and name; ParameterChanged tells of the step, its undo and its redo.
+    bool SetParameter(const EntryParameter& in_which, int in_stored, int in_gesture) override;
 
     // A transfer from the instrument into this bank starts: the bank as it is now is
     // what undoing the transfer puts back. Undo and redo stay off until EndReceive.
@@ -108,6 +111,8 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
     // user chooses, so that whatever shows or plays the entry follows. The dialog puts
     // the entries back before it closes, and records its result as a step.
     void PreviewEntries(const BankEntries& in_entries) { ApplyEntries(in_entries); }
+    // For the undo stack's parameter steps: a parameter was written, undone or redone.
+    void NoteParameterChanged(const EntryParameter& in_which) { Q_EMIT ParameterChanged(in_which); }
     QString GetTitle() const override { return m_Title; }
     QString GetPathName() const { return m_PathName; }
     void SetPathName(const QString& in_path);
@@ -119,6 +124,8 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
     void TitleChanged();
     // Undo or redo became possible or not, or changed its name.
     void UndoStateChanged();
+    // A parameter of an entry changed by SetParameter, or by undoing or redoing it.
+    void ParameterChanged(const EntryParameter& in_which);
 
   private:
     CQuorlinApp& m_App;

@@ -5,9 +5,10 @@
 #include <memory>
 
 #include "app/LibraryService.h"
-#include "app/ProgramMidiService.h"
 #include "app/Quorlin.h"
+#include "app/WindowLayoutStore.h"
 #include "midi/Mks80Engine.h"
+#include "ops/MidiServices.h"
 #include "platform/qt/QtEventLoop.h"
 #include "platform/qt/QtPrompter.h"
 #include "platform/qt/QtSettingsStore.h"
@@ -28,11 +29,12 @@ int main(int argc, char** argv) {
 
     AppServices services;
     services.settings = std::make_unique<platform::QtSettingsStore>();
-    services.midi = MakeProgramMidiService(Mks80Engine::DefaultMemoryPath());
+    services.midi = ops::MakeMidiService({Mks80Engine::DefaultMemoryPath()});
     services.loop = std::make_unique<platform::QtEventLoop>();
     services.prompter = &prompter;
     services.shell = &shell;
     services.library = std::make_unique<CLibraryService>();
+    services.layout = std::make_unique<QtWindowLayoutStore>();
 
     int code = 1;
     {

@@ -1,5 +1,6 @@
 // The bank file: 64 entries of patch name, 23 bytes, tone name, 39 bytes.
 #include <cassert>
+#include <type_traits>
 
 #include "bank/Archive.h"
 #include "bank/SysExData.h"
@@ -21,31 +22,28 @@ bool CSysExData::StoreBank(CArchive& ar) const {
 }
 
 bool CSysExData::LoadBank(CArchive& ar, EmptyEntries* out_emptyInFile) {
+    // One entry's name and bytes. A file that ends inside them, the last tone's too, is
+    // cut short like any other: the bytes that never came are not used.
+    const auto read = [&ar](auto& io_entry, int in_index, std::vector<int>* out_empty) {
+        int8_t bytes[std::decay_t<decltype(io_entry)>::kParamCount];
+        io_entry.SetName(ar.ReadString());
+        if (ar.Read(bytes, sizeof bytes) != sizeof bytes) {
+            return false;
+        }
+        if (out_empty && io_entry.IsEmpty()) {
+            out_empty->push_back(in_index);
+        }
+        io_entry.SetData(bytes);
+        return true;
+    };
     try {
         for (int i = 0; i < BANK_SIZE; ++i) {
-            CPatchData& patch = m_Patches[static_cast<size_t>(i)];
-            CToneData& tone = m_Tones[static_cast<size_t>(i)];
-            int8_t patchBytes[PATCH_PARAM_COUNT];
-            int8_t toneBytes[TONE_PARAM_COUNT];
-
-            patch.SetName(ar.ReadString());
-            if (ar.Read(patchBytes, PATCH_PARAM_COUNT) != PATCH_PARAM_COUNT) {
+            if (!read(m_Patches[static_cast<size_t>(i)], i,
+                      out_emptyInFile ? &out_emptyInFile->patches : nullptr) ||
+                !read(m_Tones[static_cast<size_t>(i)], i,
+                      out_emptyInFile ? &out_emptyInFile->tones : nullptr)) {
                 return false;
             }
-            if (out_emptyInFile && patch.IsEmpty()) {
-                out_emptyInFile->patches.push_back(i);
-            }
-            patch.SetData(patchBytes);
-            tone.SetName(ar.ReadString());
-            // A file that ends inside the last tone's bytes is cut short like any
-            // other: the bytes that never came are not used.
-            if (ar.Read(toneBytes, TONE_PARAM_COUNT) != TONE_PARAM_COUNT) {
-                return false;
-            }
-            if (out_emptyInFile && tone.IsEmpty()) {
-                out_emptyInFile->tones.push_back(i);
-            }
-            tone.SetData(toneBytes);
             m_ptrView->RefreshRow(i);
         }
     } catch (const CArchiveEndOfFile&) {

@@ -109,6 +109,7 @@ BankReadReport ReadBankBytes(const uint8_t* in_data, size_t in_size, bool in_mor
         // A file of 0 bytes is not read at all: the bank stays at what it was.
         BankReadReport report;
         report.kind = FileKind::BankFile;
+        report.zeroBytes = true;
         return report;
     }
     // A recorder may have caught real-time bytes before the first message.

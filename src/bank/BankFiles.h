@@ -37,6 +37,7 @@ struct BankReadReport {
     // bank file: the entries it names "------Empty------", which the bank now holds
     // under their placeholder names (they are loaded entries now)
     EmptyEntries emptyInFile;
+    bool zeroBytes = false;  // the file has no bytes at all: nothing was read into the bank
 
     // The number of entries the file gave values to.
     int EntriesRead() const;

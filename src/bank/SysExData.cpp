@@ -34,49 +34,31 @@ int EntryIndexFromNumber(const std::string& in_number) {
     return (in_number[0] - '1') * 8 + (in_number[1] - '1');
 }
 
-CPatchData::CPatchData() {
+template <bool IsTone>
+CEntryData<IsTone>::CEntryData() {
     SetDefaults();
 }
 
-void CPatchData::SetDefaults() {
+template <bool IsTone>
+void CEntryData<IsTone>::SetDefaults() {
     m_Name = kEmptyName;
-    std::copy(std::begin(kDefaultPatch), std::end(kDefaultPatch), m_Data.begin());
+    std::copy_n(IsTone ? kDefaultTone : kDefaultPatch, kParamCount, m_Data.begin());
 }
 
-void CPatchData::SetData(const int8_t* in_data) {
-    std::memcpy(m_Data.data(), in_data, PATCH_PARAM_COUNT);
+template <bool IsTone>
+void CEntryData<IsTone>::SetData(const int8_t* in_data) {
+    std::memcpy(m_Data.data(), in_data, kParamCount);
     if (IsEmpty()) {
-        m_Name = kPatchPlaceholder;
+        m_Name = IsTone ? kTonePlaceholder : kPatchPlaceholder;
     }
 }
 
-bool CPatchData::IsEmpty() const {
-    return m_Name == kEmptyName;
-}
+template class CEntryData<false>;
+template class CEntryData<true>;
 
 bool CPatchData::UsesTone(int in_tone) const {
     return m_Data[mks80::PATCH_UPPER_TONE_BYTE] == in_tone ||
            m_Data[mks80::PATCH_LOWER_TONE_BYTE] == in_tone;
-}
-
-CToneData::CToneData() {
-    SetDefaults();
-}
-
-void CToneData::SetDefaults() {
-    m_Name = kEmptyName;
-    std::copy(std::begin(kDefaultTone), std::end(kDefaultTone), m_Data.begin());
-}
-
-void CToneData::SetData(const int8_t* in_data) {
-    std::memcpy(m_Data.data(), in_data, TONE_PARAM_COUNT);
-    if (IsEmpty()) {
-        m_Name = kTonePlaceholder;
-    }
-}
-
-bool CToneData::IsEmpty() const {
-    return m_Name == kEmptyName;
 }
 
 CSysExData::CSysExData(CBankView* in_ptrView) : m_ptrView(in_ptrView) {
@@ -91,47 +73,39 @@ CToneData* CSysExData::GetTone(int in_index) {
     return const_cast<CToneData*>(static_cast<const CSysExData*>(this)->GetTone(in_index));
 }
 
-const CPatchData* CSysExData::GetPatch(int in_index) const {
+namespace {
+// Entry in_index of in_entries, or nullptr after the invalid-index message of in_method.
+template <typename Entries>
+auto EntryAt(Entries& in_entries, int in_index, const char* in_method) -> decltype(&in_entries[0]) {
     if (in_index < 0 || in_index >= BANK_SIZE) {
-        platform::GetPrompter().Message("Invalid index passed to CSysExData::GetPatch");
+        platform::GetPrompter().Message(std::string("Invalid index passed to CSysExData::") +
+                                        in_method);
         return nullptr;
     }
-    return &m_Patches[static_cast<size_t>(in_index)];
+    return &in_entries[static_cast<size_t>(in_index)];
+}
+}  // namespace
+
+const CPatchData* CSysExData::GetPatch(int in_index) const {
+    return EntryAt(m_Patches, in_index, "GetPatch");
 }
 
 const CToneData* CSysExData::GetTone(int in_index) const {
-    if (in_index < 0 || in_index >= BANK_SIZE) {
-        platform::GetPrompter().Message("Invalid index passed to CSysExData::GetTone");
-        return nullptr;
-    }
-    return &m_Tones[static_cast<size_t>(in_index)];
+    return EntryAt(m_Tones, in_index, "GetTone");
 }
 
 bool CSysExData::CopyEntryToRecord(bool in_tone, int in_index, uint8_t* out_place) const {
-    std::string name;
-    const int8_t* bytes = nullptr;
-    size_t count = 0;
-    if (in_tone) {
-        const CToneData* tone = GetTone(in_index);
-        if (!tone) {
+    const auto copy = [out_place](const auto* in_entry) {
+        if (!in_entry) {
             return false;
         }
-        name = tone->GetName();
-        bytes = tone->GetData();
-        count = TONE_PARAM_COUNT;
-    } else {
-        const CPatchData* patch = GetPatch(in_index);
-        if (!patch) {
-            return false;
-        }
-        name = patch->GetName();
-        bytes = patch->GetData();
-        count = PATCH_PARAM_COUNT;
-    }
-    std::memset(out_place, 0, CLIPBOARD_NAME_FIELD);
-    std::memcpy(out_place, name.data(), std::min<size_t>(name.size(), CLIPBOARD_MAX_NAME));
-    std::memcpy(out_place + CLIPBOARD_NAME_FIELD, bytes, count);
-    return true;
+        const std::string name = in_entry->GetName();
+        std::memset(out_place, 0, CLIPBOARD_NAME_FIELD);
+        std::memcpy(out_place, name.data(), std::min<size_t>(name.size(), CLIPBOARD_MAX_NAME));
+        std::memcpy(out_place + CLIPBOARD_NAME_FIELD, in_entry->GetData(), in_entry->kParamCount);
+        return true;
+    };
+    return in_tone ? copy(GetTone(in_index)) : copy(GetPatch(in_index));
 }
 
 void CopyEntries(const CSysExData& in_from, CSysExData& io_to, int in_first, int in_count) {

@@ -45,41 +45,38 @@ class CNullBankView : public CBankView {
     void RefreshRow(int) override {}
 };
 
-class CPatchData {
+// What a patch and a tone share: a name and their parameter bytes. An entry is empty
+// exactly while it is named kEmptyName.
+template <bool IsTone>
+class CEntryData {
   public:
-    CPatchData();
+    static constexpr int kParamCount = IsTone ? TONE_PARAM_COUNT : PATCH_PARAM_COUNT;
+
+    // The steel drum sound under the empty name, as every entry of a new bank holds.
+    CEntryData();
     void SetDefaults();
-    // Copies PATCH_PARAM_COUNT bytes; an empty patch takes the placeholder name.
+    // Copies kParamCount bytes; an empty entry takes its placeholder name.
     void SetData(const int8_t* in_data);
     int8_t* GetData() { return m_Data.data(); }
     const int8_t* GetData() const { return m_Data.data(); }
     std::string GetName() const { return m_Name; }
     void SetName(const std::string& in_name) { m_Name = in_name; }
-    bool IsEmpty() const;
+    bool IsEmpty() const { return m_Name == kEmptyName; }
+
+  protected:
+    std::array<int8_t, kParamCount> m_Data{};
+    std::string m_Name;
+};
+extern template class CEntryData<false>;
+extern template class CEntryData<true>;
+
+class CPatchData : public CEntryData<false> {
+  public:
     // True when either half's tone number names tone in_tone.
     bool UsesTone(int in_tone) const;
-
-  private:
-    std::array<int8_t, PATCH_PARAM_COUNT> m_Data{};
-    std::string m_Name;
 };
 
-class CToneData {
-  public:
-    CToneData();
-    void SetDefaults();
-    // Copies TONE_PARAM_COUNT bytes; an empty tone takes the placeholder name.
-    void SetData(const int8_t* in_data);
-    int8_t* GetData() { return m_Data.data(); }
-    const int8_t* GetData() const { return m_Data.data(); }
-    std::string GetName() const { return m_Name; }
-    void SetName(const std::string& in_name) { m_Name = in_name; }
-    bool IsEmpty() const;
-
-  private:
-    std::string m_Name;
-    std::array<int8_t, TONE_PARAM_COUNT> m_Data{};
-};
+class CToneData : public CEntryData<true> {};
 
 // Indices of the patches and tones named "------Empty------".
 struct EmptyEntries {

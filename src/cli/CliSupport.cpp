@@ -4,8 +4,10 @@
 #include <cstdio>
 
 #include "bank/BankFiles.h"
+#include "bank/LibraryIndex.h"
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
+#include "ops/FileOps.h"
 #include "platform/FileAccess.h"
 
 int Fail(int in_code, const std::string& in_message) {
@@ -26,11 +28,11 @@ bool TakeFlag(std::vector<std::string>& io_args, const std::string& in_flag) {
 
 namespace {
 // Each line of a note as a message of its own, so scripts can grep them.
-void Note(const std::string& in_path, const std::string& in_text) {
+void Note(const std::string& in_text) {
     size_t start = 0;
     while (start < in_text.size()) {
         const size_t end = in_text.find('\n', start);
-        (void)Fail(0, in_path + ": " + in_text.substr(start, end - start));
+        (void)Fail(0, in_text.substr(start, end - start));
         start = end == std::string::npos ? in_text.size() : end + 1;
     }
 }
@@ -38,26 +40,39 @@ void Note(const std::string& in_path, const std::string& in_text) {
 
 int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules,
               BankReadReport* out_report) {
-    const BankReadReport report = ReadBankOrDump(in_path, io_bank);
+    const ops::FileReading reading =
+        ops::ReadFile(ops::ReadFor::CommandLine, in_path, in_path, io_bank);
+    const BankReadReport& report = reading.report;
     if (out_report != nullptr) {
         *out_report = report;
     }
-    if (report.result != ReadResult::Ok) {
-        return Fail(kExitInput, in_path + ": " + DescribeRefusal(report));
+    if (!reading.Taken()) {
+        return Fail(kExitInput, reading.refusal);
     }
-    Note(in_path, DescribeRead(report));
+    Note(reading.note);
     if (in_rules.wholeBank && !in_rules.partial && !report.WholeBank()) {
         return Fail(kExitInput, in_path +
                                     ": not all 16 data blocks are there and intact; refused "
                                     "(--partial takes only the entries the file held)");
     }
     if (in_rules.wholeBank && in_rules.partial && !report.WholeBank()) {
-        Note(in_path,
-             "--partial: only the entries the file held are taken; " + in_rules.partialNote);
+        Note(in_path + ": --partial: only the entries the file held are taken; " +
+             in_rules.partialNote);
     }
     // Both are what a file that is no bank at all can look like.
     if ((!report.highByteEntries.empty() || report.trailingBytes) && !in_rules.force) {
         return Fail(kExitInput, in_path + ": refused as it is (--force takes the file anyway)");
+    }
+    return kExitOk;
+}
+
+int ReadLibrary(const std::string& in_folder, CLibraryIndex& out_index) {
+    out_index = CLibraryIndex::Build(in_folder);
+    if (!out_index.FolderRead()) {
+        return Fail(kExitInput, out_index.Notes().front());
+    }
+    for (const std::string& note : out_index.Notes()) {
+        (void)Fail(kExitOk, "note: " + note);
     }
     return kExitOk;
 }
@@ -68,19 +83,6 @@ int WriteOutput(const std::string& in_path, const std::string& in_bytes) {
         return Fail(kExitOutput, in_path + ": cannot be written: " + written.reason);
     }
     return kExitOk;
-}
-
-bool EndsWith(const std::string& in_text, const std::string& in_suffix) {
-    if (in_text.size() < in_suffix.size()) {
-        return false;
-    }
-    std::string tail = in_text.substr(in_text.size() - in_suffix.size());
-    for (char& c : tail) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return tail == in_suffix;
 }
 
 // Writes in_text to standard output; a failed write (a full disk, a closed pipe) is exit 4.

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+class CLibraryIndex;
 class CSysExData;
 struct BankReadReport;
 
@@ -26,10 +27,12 @@ struct InputRules {
 int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules = {},
               BankReadReport* out_report = nullptr);
 
+// Reads the library folder in_folder into out_index and names on stderr the files it
+// skipped. Returns 0, or the exit code after saying why the folder could not be read.
+int ReadLibrary(const std::string& in_folder, CLibraryIndex& out_index);
+
 // Writes in_text to standard output; a failed write (a full disk, a closed pipe) is exit 4.
 int Print(const std::string& in_text);
 
 // Writes in_bytes as in_path safely; returns 0 or the exit code after saying why.
 int WriteOutput(const std::string& in_path, const std::string& in_bytes);
-// True when in_text ends in in_suffix (lower case), whatever the case of in_text.
-bool EndsWith(const std::string& in_text, const std::string& in_suffix);

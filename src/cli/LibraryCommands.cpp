@@ -10,6 +10,8 @@
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
+#include "ops/FileOps.h"
+#include "ops/LibraryOps.h"
 
 int ReportComparison(const BankComparison& in_comparison, bool in_bytesOnly) {
     std::string out;
@@ -24,7 +26,7 @@ int ReportComparison(const BankComparison& in_comparison, bool in_bytesOnly) {
     return in_comparison.SameBytes() ? kExitOk : kExitDiffer;
 }
 
-int RunDiffCommand(const std::vector<std::string>& in_args) {
+int RunDiffCommand(std::vector<std::string> in_args) {
     if (in_args.size() != 2) {
         return UsageError("diff takes two file names");
     }
@@ -40,7 +42,7 @@ int RunDiffCommand(const std::vector<std::string>& in_args) {
     return ReportComparison(CompareBanks(first, second), false);
 }
 
-int RunNameCommand(const std::vector<std::string>& in_args) {
+int RunNameCommand(std::vector<std::string> in_args) {
     std::string file;
     std::string library;
     std::string output;
@@ -66,7 +68,7 @@ int RunNameCommand(const std::vector<std::string>& in_args) {
     }
     const std::string target = output.empty() ? file : output;
     // The names live only in a bank file: a recorded dump would lose them.
-    if (!EndsWith(target, ".m80")) {
+    if (ops::FormatOfName(target) != ops::FileFormat::BankFile) {
         return UsageError(target + ": names are kept only in a bank file ending in .m80");
     }
     CNullBankView view;
@@ -74,31 +76,23 @@ int RunNameCommand(const std::vector<std::string>& in_args) {
     if (int code = ReadInput(file, bank)) {
         return code;
     }
-    const CLibraryIndex index = CLibraryIndex::Build(library);
-    if (!index.FolderRead()) {
-        return Fail(kExitInput, index.Notes().front());
+    CLibraryIndex index;
+    if (int code = ReadLibrary(library, index)) {
+        return code;
     }
-    for (const std::string& note : index.Notes()) {
-        std::fprintf(stderr, "quorlin-cli: note: %s\n", note.c_str());
-    }
-    const LibraryNaming naming = NamesFromLibrary(bank, index);
+    const ops::LibraryNamingResult named = ops::NameFromLibrary(bank, index);
+    WriteEntries(bank, named.entries);
     std::string out;
-    for (const LibraryName& each : naming.names) {
-        CPatchData* patch = each.kind == EntryKind::Patch ? bank.GetPatch(each.index) : nullptr;
-        if (patch) {
-            patch->SetName(each.name);
-        } else {
-            bank.GetTone(each.index)->SetName(each.name);
-        }
+    for (const LibraryName& each : named.naming.names) {
         out += std::string(EntryKindText(each.kind)) + '\t' + EntryNumber(each.index) + '\t' +
                EscapedEntryName(each.name) + '\n';
     }
     if (int code = Print(out); code != kExitOk) {
         return code;
     }
-    std::fprintf(stderr, "quorlin-cli: %s\n", NamingSummary(naming).c_str());
+    std::fprintf(stderr, "quorlin-cli: %s\n", named.summary.c_str());
     // A bank named in place is written only when a name changed.
-    if (!output.empty() || !naming.names.empty()) {
+    if (!output.empty() || !named.entries.empty()) {
         return WriteOutput(target, BankFileBytes(bank));
     }
     return kExitOk;

@@ -11,6 +11,7 @@
 #include "cli/CliSupport.h"
 #include "mks80/ParameterReadings.h"
 #include "mks80/Parameters.h"
+#include "ops/FileOps.h"
 #include "platform/CommandLine.h"
 
 namespace {
@@ -166,7 +167,7 @@ int RunSetCommand(std::vector<std::string> in_args) {
     }
     const std::string target = output.empty() ? positional[0] : output;
     // A recorded dump keeps no names; only a bank file can keep every one of them.
-    if (!EndsWith(target, ".m80")) {
+    if (ops::FormatOfName(target) != ops::FileFormat::BankFile) {
         return UsageError(target + ": names are kept only in a bank file ending in .m80");
     }
 

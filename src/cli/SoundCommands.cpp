@@ -13,6 +13,7 @@
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
 #include "mks80/NewSounds.h"
+#include "ops/FileOps.h"
 #include "platform/CommandLine.h"
 
 namespace {
@@ -111,7 +112,7 @@ InputRules RulesFor(const SoundArgs& in_args) {
 // names, and a dump is never written over with one.
 int TargetOf(const SoundArgs& in_args, std::string& out_target) {
     out_target = in_args.output.empty() ? in_args.positional[0] : in_args.output;
-    if (!EndsWith(out_target, ".m80")) {
+    if (ops::FormatOfName(out_target) != ops::FileFormat::BankFile) {
         return UsageError(out_target +
                           ": the new sound is written only into a bank file ending in .m80 "
                           "(-o OUT.m80)");
@@ -159,7 +160,7 @@ bool ParseSeed(const std::string& in_text, uint32_t& out_seed) {
 
 }  // namespace
 
-int RunBlendCommand(const std::vector<std::string>& in_args) {
+int RunBlendCommand(std::vector<std::string> in_args) {
     SoundArgs args;
     if (int code = ParseSoundArgs(in_args, "blend", {"-o"}, args)) {
         return code;
@@ -202,7 +203,7 @@ int RunBlendCommand(const std::vector<std::string>& in_args) {
         target);
 }
 
-int RunMutateCommand(const std::vector<std::string>& in_args) {
+int RunMutateCommand(std::vector<std::string> in_args) {
     SoundArgs args;
     if (int code = ParseSoundArgs(in_args, "mutate", {"-o", "--seed"}, args)) {
         return code;
@@ -245,7 +246,7 @@ int RunMutateCommand(const std::vector<std::string>& in_args) {
                       target);
 }
 
-int RunSimilarCommand(const std::vector<std::string>& in_args) {
+int RunSimilarCommand(std::vector<std::string> in_args) {
     SoundArgs args;
     if (int code = ParseSoundArgs(in_args, "similar", {"--library", "--count"}, args)) {
         return code;
@@ -270,12 +271,9 @@ int RunSimilarCommand(const std::vector<std::string>& in_args) {
     if (int code = ReadInput(args.positional[0], bank, rules)) {
         return code;
     }
-    const CLibraryIndex index = CLibraryIndex::Build(args.library);
-    if (!index.FolderRead()) {
-        return Fail(kExitInput, index.Notes().front());
-    }
-    for (const std::string& note : index.Notes()) {
-        std::fprintf(stderr, "quorlin-cli: note: %s\n", note.c_str());
+    CLibraryIndex index;
+    if (int code = ReadLibrary(args.library, index)) {
+        return code;
     }
     std::string out;
     for (const SimilarEntry& each :

@@ -1,32 +1,24 @@
-// quorlin-cli ports, get and send: the MIDI link hosted on a plain event loop, over
-// the machine's MIDI ports with the built-in virtual MKS-80 listed last.
+// quorlin-cli ports, get, send and verify: the MIDI link in a session that waits for
+// each transfer, over the machine's MIDI ports with the built-in virtual MKS-80 last.
 #include "cli/TransferCommands.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "bank/BankCompare.h"
 #include "bank/BankFiles.h"
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
 #include "cli/LibraryCommands.h"
-#include "midi/CombinedMidiService.h"
-#include "midi/MidiHost.h"
-#include "midi/MidiManager.h"
+#include "midi/MidiService.h"
 #include "midi/Mks80Engine.h"
-#include "midi/VirtualMks80.h"
+#include "ops/LinkSession.h"
+#include "ops/MidiServices.h"
+#include "ops/TransferOps.h"
 #include "platform/CommandLine.h"
-#include "platform/EventLoop.h"
-
-#if defined(QUORLIN_HAVE_RTMIDI) && __has_include("midi/RtMidiService.h")
-#include "midi/RtMidiService.h"
-#define QUORLIN_CLI_REAL_PORTS 1
-#endif
 
 namespace {
 
@@ -93,59 +85,6 @@ int ParseTransferArgs(const std::vector<std::string>& in_args, const std::string
     }
     return kExitOk;
 }
-
-// The machine's MIDI ports first, then the built-in instrument.
-class CliServices {
-  public:
-    // in_memoryPath empty: the built-in instrument keeps no file (enough for listing).
-    CliServices(int in_channel, const std::string& in_memoryPath) {
-        std::vector<MidiService*> parts;
-#ifdef QUORLIN_CLI_REAL_PORTS
-        m_ptrReal = std::make_unique<RtMidiService>();
-        parts.push_back(m_ptrReal.get());
-#endif
-        Mks80Options options;
-        // The built-in instrument answers whichever channel the command uses.
-        options.channel = in_channel;
-        m_ptrVirtual = std::make_unique<VirtualMks80>(options, in_memoryPath);
-        parts.push_back(m_ptrVirtual.get());
-        m_ptrCombined = std::make_unique<CombinedMidiService>(parts);
-    }
-    MidiService& Service() {
-        return *m_ptrCombined;
-    }
-
-  private:
-    std::unique_ptr<MidiService> m_ptrReal;
-    std::unique_ptr<VirtualMks80> m_ptrVirtual;
-    std::unique_ptr<CombinedMidiService> m_ptrCombined;
-};
-
-// The link's host on the command line: progress and the end on standard error.
-class CliHost : public MidiHost {
-  public:
-    CliHost(platform::PlainEventLoop& in_loop, int in_delay) : m_Loop(in_loop), m_Delay(in_delay) {}
-    void SetMidiBusy() override { m_Busy = true; }
-    void ClearMidiBusy() override { m_Busy = false; }
-    int GetPauseTime() override { return m_Delay; }
-    void TransferProgress(TransferKind, int in_blocks) override {
-        std::fprintf(stderr, "block %d of 16\n", in_blocks);
-    }
-    void TransferEnded(TransferKind, TransferOutcome in_outcome) override {
-        m_Ended = true;
-        m_Outcome = in_outcome;
-        m_Loop.Quit();
-    }
-    bool Ended() const { return m_Ended; }
-    TransferOutcome Outcome() const { return m_Outcome; }
-
-  private:
-    platform::PlainEventLoop& m_Loop;
-    int m_Delay;
-    bool m_Busy = false;
-    bool m_Ended = false;
-    TransferOutcome m_Outcome = TransferOutcome::NoAnswer;
-};
 
 const char* OutcomeText(TransferOutcome in_outcome) {
     switch (in_outcome) {
@@ -215,166 +154,154 @@ int FindDevice(const std::string& in_spec, const char* in_kind, unsigned in_coun
     return UsageError(text);
 }
 
-// Runs one whole transfer between in_bank and the instrument on the chosen ports.
-// Returns kExitOk only when every block went through intact and in_whenIntact,
-// which runs while the devices are still held, succeeded.
-int RunTransfer(const TransferArgs& in_args, TransferKind in_kind, CSysExData& in_bank,
-                const std::function<int()>& in_whenIntact) {
-    platform::PlainEventLoop loop;
-    CliServices services(in_args.channel, Mks80Engine::DefaultMemoryPath());
-    MidiService& service = services.Service();
-    unsigned in = 0;
-    unsigned out = 0;
+// The devices the command names, found among in_service's; kExitOk or the usage error.
+int FindDevices(const TransferArgs& in_args, MidiService& in_service, ops::LinkSetup& out_setup) {
     if (int code = FindDevice(
-            in_args.in, "input", service.InGetNumDevs(),
-            [&](unsigned id, std::string& name) { return service.InGetDevCaps(id, name); }, in);
+            in_args.in, "input", in_service.InGetNumDevs(),
+            [&](unsigned id, std::string& name) { return in_service.InGetDevCaps(id, name); },
+            out_setup.inDevice);
         code != kExitOk) {
         return code;
     }
-    if (int code = FindDevice(
-            in_args.out, "output", service.OutGetNumDevs(),
-            [&](unsigned id, std::string& name) { return service.OutGetDevCaps(id, name); }, out);
-        code != kExitOk) {
-        return code;
-    }
-    CliHost host(loop, in_args.delay);
-    CMidiManager link(service, loop, host);
-    link.SetCurrentSysExData(&in_bank);
-    link.SetMidiInDevID(in);
-    link.SetMidiOutDevID(out);
-    link.GetMessages().SetMidiChannel(in_args.channel);
-    if (in_kind == TransferKind::Receive) {
-        link.GetPatches();
-    } else {
-        link.SendPatches();
-    }
-    // The link's own time-out ends a transfer that stalls; this is only a backstop.
-    const int64_t limitMs = 20 * (int64_t(in_args.delay) + CMidiManager::kAnswerTimeoutMs) + 10000;
-    if (!host.Ended()) {
-        loop.Run(limitMs);
-    }
+    out_setup.channel = in_args.channel;
+    out_setup.delayMs = in_args.delay;
+    return FindDevice(
+        in_args.out, "output", in_service.OutGetNumDevs(),
+        [&](unsigned id, std::string& name) { return in_service.OutGetDevCaps(id, name); },
+        out_setup.outDevice);
+}
+
+void ShowProgress(TransferKind, int in_blocks) {
+    std::fprintf(stderr, "block %d of 16\n", in_blocks);
+}
+
+// kExitOk when the transfer went through intact; else says how it ended.
+int TransferExit(TransferKind in_kind, const ops::TransferResult& in_result) {
     const char* what = in_kind == TransferKind::Receive ? "fetch" : "send";
-    if (!host.Ended()) {
+    if (!in_result.ended) {
         return Fail(kExitTransfer, std::string("the ") + what + " did not end in time");
     }
-    if (host.Outcome() != TransferOutcome::Completed) {
-        return Fail(kExitTransfer, std::string("the ") + what + " " + OutcomeText(host.Outcome()));
+    if (in_result.outcome != TransferOutcome::Completed) {
+        return Fail(kExitTransfer,
+                    std::string("the ") + what + " " + OutcomeText(in_result.outcome));
     }
-    // Before the devices are let go: releasing them is the part most likely to fail.
-    return in_whenIntact ? in_whenIntact() : kExitOk;
+    return kExitOk;
+}
+
+// Runs in_body in a session on the devices the command names: the machine's MIDI ports,
+// then the built-in instrument answering the command's channel with its memory kept
+// between runs. The devices are released when in_body has returned.
+int InSession(const TransferArgs& in_args,
+              const std::function<int(ops::LinkSession& io_session)>& in_body) {
+    const std::unique_ptr<MidiService> service =
+        ops::MakeMidiService({Mks80Engine::DefaultMemoryPath(), in_args.channel});
+    ops::LinkSetup setup;
+    if (int code = FindDevices(in_args, *service, setup); code != kExitOk) {
+        return code;
+    }
+    ops::LinkSession session(*service, setup, ShowProgress);
+    return in_body(session);
 }
 
 }  // namespace
 
-int RunPortsCommand(const std::vector<std::string>& in_args) {
+int RunPortsCommand(std::vector<std::string> in_args) {
     if (!in_args.empty()) {
         return UsageError("ports takes no arguments");
     }
-    CliServices services(1, "");
-    MidiService& service = services.Service();
-    for (unsigned id = 0; id < service.InGetNumDevs(); ++id) {
+    // Listing needs no memory for the built-in instrument.
+    const std::unique_ptr<MidiService> service = ops::MakeMidiService({});
+    for (unsigned id = 0; id < service->InGetNumDevs(); ++id) {
         std::string name;
-        if (service.InGetDevCaps(id, name) == MMSYSERR_NOERROR) {
+        if (service->InGetDevCaps(id, name) == MMSYSERR_NOERROR) {
             std::printf("in\t%u\t%s\n", id, name.c_str());
         }
     }
-    for (unsigned id = 0; id < service.OutGetNumDevs(); ++id) {
+    for (unsigned id = 0; id < service->OutGetNumDevs(); ++id) {
         std::string name;
-        if (service.OutGetDevCaps(id, name) == MMSYSERR_NOERROR) {
+        if (service->OutGetDevCaps(id, name) == MMSYSERR_NOERROR) {
             std::printf("out\t%u\t%s\n", id, name.c_str());
         }
     }
     return kExitOk;
 }
 
-int RunGetCommand(const std::vector<std::string>& in_args) {
+int RunGetCommand(std::vector<std::string> in_args) {
     TransferArgs args;
     if (int code = ParseTransferArgs(in_args, "get", args); code != kExitOk) {
         return code;
     }
-    CNullBankView view;
-    CSysExData bank(&view);
-    // Nothing is written unless the fetch ended intact: a half-fetched bank would
-    // pass for the instrument's memory. The file is written before the devices are
-    // released, so a release that goes wrong cannot cost the fetched bank.
-    return RunTransfer(args, TransferKind::Receive, bank,
-                       [&]() { return WriteOutput(args.output, BankFileBytes(bank)); });
+    return InSession(args, [&](ops::LinkSession& io_session) {
+        CNullBankView view;
+        CSysExData bank(&view);
+        if (int code = TransferExit(TransferKind::Receive, io_session.Fetch(bank));
+            code != kExitOk) {
+            // Nothing is written: a half-fetched bank would pass for the instrument's memory.
+            return code;
+        }
+        // Written while the session still holds the devices: releasing them is the part
+        // most likely to go wrong, and must not cost the fetched bank.
+        return WriteOutput(args.output, BankFileBytes(bank));
+    });
 }
 
 namespace {
-// send and verify take a whole bank: a partial dump only with --partial, bytes of 80H
-// or more only with --force.
-InputRules WholeBankRules(std::vector<std::string>& io_args) {
+// What send and verify do with the bank of in_file as its file held it.
+using BankTransfer =
+    std::function<int(ops::LinkSession& io_session, CSysExData& io_bank,
+                      const BankReadReport& in_report, const std::string& in_file)>;
+
+// send and verify: the bank of FILE read, then in_body in a session. Only a whole bank
+// passes, a partial dump only with --partial, bytes of 80H or more only with --force.
+int RunOnBank(std::vector<std::string>& io_args, const std::string& in_command,
+              const std::string& in_partialNote, const BankTransfer& in_body) {
     InputRules rules;
     rules.wholeBank = true;
     rules.partial = TakeFlag(io_args, "--partial");
     rules.force = TakeFlag(io_args, "--force");
-    rules.partialNote = "the MKS-80's other entries are fetched first and kept as they are";
-    return rules;
-}
-
-// A partial dump (taken with --partial) gives only some entries; the others, and those
-// of a block with a wrong checksum, are taken from in_instrument, what the instrument
-// holds now: a send then changes only the entries the file held intact, and a verify
-// checks only those.
-void TakeEntriesNotHeld(const BankReadReport& in_report, const CSysExData& in_instrument,
-                        CSysExData& io_bank) {
-    for (int block = in_report.WholeBank() ? BLOCK_COUNT : 0; block < BLOCK_COUNT; ++block) {
-        const bool damaged = std::find(in_report.badChecksums.begin(), in_report.badChecksums.end(),
-                                       block) != in_report.badChecksums.end();
-        if (block >= in_report.blocks || damaged) {
-            CopyEntries(in_instrument, io_bank, BLOCK_SLOTS * block, BLOCK_SLOTS);
-        }
+    rules.partialNote = in_partialNote;
+    TransferArgs args;
+    if (int code = ParseTransferArgs(io_args, in_command, args); code != kExitOk) {
+        return code;
     }
+    CNullBankView view;
+    CSysExData bank(&view);
+    BankReadReport report;
+    if (int code = ReadInput(args.file, bank, rules, &report); code != kExitOk) {
+        return code;
+    }
+    return InSession(args, [&](ops::LinkSession& io_session) {
+        return in_body(io_session, bank, report, args.file);
+    });
 }
 }  // namespace
 
-int RunSendCommand(const std::vector<std::string>& in_args) {
-    std::vector<std::string> transferArgs = in_args;
-    const InputRules rules = WholeBankRules(transferArgs);
-    TransferArgs args;
-    if (int code = ParseTransferArgs(transferArgs, "send", args); code != kExitOk) {
-        return code;
-    }
-    CNullBankView view;
-    CSysExData bank(&view);
-    // Only a checked bank reaches the instrument: a partial dump would overwrite the
-    // entries it lacks with the defaults.
-    BankReadReport report;
-    if (int code = ReadInput(args.file, bank, rules, &report); code != kExitOk) {
-        return code;
-    }
-    if (!report.WholeBank()) {
-        CSysExData held(&view);
-        if (int code = RunTransfer(args, TransferKind::Receive, held, nullptr); code != kExitOk) {
-            return Fail(code, args.file +
-                                  ": the MKS-80's own entries could not be fetched; "
-                                  "nothing was sent");
-        }
-        TakeEntriesNotHeld(report, held, bank);
-    }
-    return RunTransfer(args, TransferKind::Send, bank, nullptr);
+int RunSendCommand(std::vector<std::string> in_args) {
+    const std::string note = "the MKS-80's other entries are fetched first and kept as they are";
+    return RunOnBank(in_args, "send", note,
+                     [](ops::LinkSession& io_session, CSysExData& io_bank,
+                        const BankReadReport& in_report, const std::string& in_file) {
+                         const ops::SendResult sent =
+                             ops::SendBank(io_session, io_bank, &in_report);
+                         if (sent.FetchFailed()) {
+                             return Fail(TransferExit(TransferKind::Receive, sent.fetch),
+                                         in_file +
+                                             ": the MKS-80's own entries could not be fetched; "
+                                             "nothing was sent");
+                         }
+                         return TransferExit(TransferKind::Send, sent.send);
+                     });
 }
 
-int RunVerifyCommand(const std::vector<std::string>& in_args) {
-    std::vector<std::string> transferArgs = in_args;
-    InputRules rules = WholeBankRules(transferArgs);
-    rules.partialNote = "the others are not checked";
-    TransferArgs args;
-    if (int code = ParseTransferArgs(transferArgs, "verify", args); code != kExitOk) {
-        return code;
-    }
-    CNullBankView view;
-    CSysExData bank(&view);
-    BankReadReport report;
-    if (int code = ReadInput(args.file, bank, rules, &report); code != kExitOk) {
-        return code;
-    }
-    CSysExData fetched(&view);
-    if (int code = RunTransfer(args, TransferKind::Receive, fetched, nullptr); code != kExitOk) {
-        return code;
-    }
-    TakeEntriesNotHeld(report, fetched, bank);
-    // The instrument keeps no names: only the parameter bytes count.
-    return ReportComparison(CompareBanks(bank, fetched), true);
+int RunVerifyCommand(std::vector<std::string> in_args) {
+    return RunOnBank(
+        in_args, "verify", "the others are not checked",
+        [](ops::LinkSession& io_session, CSysExData& io_bank, const BankReadReport& in_report,
+           const std::string&) {
+            const ops::VerifyResult verified = ops::VerifyBank(io_session, io_bank, &in_report);
+            if (int code = TransferExit(TransferKind::Receive, verified.fetch); code != kExitOk) {
+                return code;
+            }
+            return ReportComparison(verified.differences, true);
+        });
 }

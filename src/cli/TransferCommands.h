@@ -5,7 +5,7 @@
 
 // The commands of quorlin-cli that talk to the instrument: ports, get, send and verify.
 // Each takes the arguments after its name and returns the process exit code.
-int RunPortsCommand(const std::vector<std::string>& in_args);
-int RunGetCommand(const std::vector<std::string>& in_args);
-int RunSendCommand(const std::vector<std::string>& in_args);
-int RunVerifyCommand(const std::vector<std::string>& in_args);
+int RunPortsCommand(std::vector<std::string> in_args);
+int RunGetCommand(std::vector<std::string> in_args);
+int RunSendCommand(std::vector<std::string> in_args);
+int RunVerifyCommand(std::vector<std::string> in_args);

@@ -8,7 +8,6 @@
 #include "bank/BankCompare.h"
 #include "bank/BankFiles.h"
 #include "bank/SelectionData.h"
-#include "bank/StandardMidiFile.h"
 #include "bank/SysExData.h"
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
@@ -16,7 +15,7 @@
 #include "cli/ParameterCommands.h"
 #include "cli/SoundCommands.h"
 #include "cli/TransferCommands.h"
-#include "midi/DumpFile.h"
+#include "ops/FileOps.h"
 #include "platform/CommandLine.h"
 
 namespace {
@@ -121,7 +120,7 @@ const char* const kHelp =
     "     read-only\n"
     "  5  diff, verify: the banks hold different parameter bytes (names alone give 0)\n";
 
-int CommandNew(const std::vector<std::string>& in_args) {
+int CommandNew(std::vector<std::string> in_args) {
     if (in_args.size() != 1) {
         return UsageError("new takes one file name");
     }
@@ -202,9 +201,8 @@ int CommandConvert(std::vector<std::string> in_args) {
     if (files.size() != 2) {
         return UsageError("convert takes an input and an output file name");
     }
-    const bool toDump = EndsWith(files[1], ".syx");
-    const bool toMidi = EndsWith(files[1], ".mid") || EndsWith(files[1], ".midi");
-    if (!toDump && !toMidi && !EndsWith(files[1], ".m80")) {
+    const ops::FileFormat format = ops::FormatOfName(files[1]);
+    if (format == ops::FileFormat::Unknown) {
         return UsageError(files[1] + ": the output must end in .m80, .syx or .mid");
     }
     CNullBankView view;
@@ -212,10 +210,7 @@ int CommandConvert(std::vector<std::string> in_args) {
     if (int code = ReadInput(files[0], bank, rules)) {
         return code;
     }
-    const std::string bytes = toMidi   ? MidiFileOf(RecordedDump(bank, channel))
-                              : toDump ? RecordedDump(bank, channel)
-                                       : BankFileBytes(bank);
-    return WriteOutput(files[1], bytes);
+    return WriteOutput(files[1], ops::FileBytes(bank, format, channel));
 }
 
 int Run(std::vector<std::string> args) {
@@ -227,49 +222,19 @@ int Run(std::vector<std::string> args) {
         std::fputs(kHelp, stdout);
         return kExitOk;
     }
+    using Command = int (*)(std::vector<std::string>);
+    static const std::pair<const char*, Command> kCommands[] = {
+        {"new", CommandNew},          {"list", CommandList},         {"show", CommandShow},
+        {"set", RunSetCommand},       {"convert", CommandConvert},   {"ports", RunPortsCommand},
+        {"get", RunGetCommand},       {"send", RunSendCommand},      {"verify", RunVerifyCommand},
+        {"diff", RunDiffCommand},     {"name", RunNameCommand},      {"blend", RunBlendCommand},
+        {"mutate", RunMutateCommand}, {"similar", RunSimilarCommand}};
     const std::string command = args[0];
     args.erase(args.begin());
-    if (command == "new") {
-        return CommandNew(args);
-    }
-    if (command == "list") {
-        return CommandList(args);
-    }
-    if (command == "show") {
-        return CommandShow(args);
-    }
-    if (command == "set") {
-        return RunSetCommand(args);
-    }
-    if (command == "convert") {
-        return CommandConvert(args);
-    }
-    if (command == "ports") {
-        return RunPortsCommand(args);
-    }
-    if (command == "get") {
-        return RunGetCommand(args);
-    }
-    if (command == "send") {
-        return RunSendCommand(args);
-    }
-    if (command == "verify") {
-        return RunVerifyCommand(args);
-    }
-    if (command == "diff") {
-        return RunDiffCommand(args);
-    }
-    if (command == "name") {
-        return RunNameCommand(args);
-    }
-    if (command == "blend") {
-        return RunBlendCommand(args);
-    }
-    if (command == "mutate") {
-        return RunMutateCommand(args);
-    }
-    if (command == "similar") {
-        return RunSimilarCommand(args);
+    for (const auto& [name, run] : kCommands) {
+        if (command == name) {
+            return run(std::move(args));
+        }
     }
     return UsageError("unknown command " + command);
 }

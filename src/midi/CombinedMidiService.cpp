@@ -3,17 +3,34 @@
 #include <utility>
 
 CombinedMidiService::CombinedMidiService(std::vector<MidiService*> in_parts)
-    : m_Parts(std::move(in_parts)) {}
+    : m_PartsMade(true), m_Parts(std::move(in_parts)) {}
+
+CombinedMidiService::CombinedMidiService(PartsMaker in_make) : m_MakeParts(std::move(in_make)) {}
+
+CombinedMidiService::~CombinedMidiService() = default;
+
+const std::vector<MidiService*>& CombinedMidiService::Parts() {
+    if (m_MakeParts) {
+        std::call_once(m_MakeOnce, [this]() {
+            m_OwnParts = m_MakeParts();
+            for (const auto& part : m_OwnParts) {
+                m_Parts.push_back(part.get());
+            }
+            m_PartsMade = true;
+        });
+    }
+    return m_Parts;
+}
 
 void CombinedMidiService::StartNewApis() {
-    for (MidiService* part : m_Parts) {
+    for (MidiService* part : Parts()) {
         part->StartNewApis();
     }
 }
 
 unsigned CombinedMidiService::InGetNumDevs() {
     unsigned count = 0;
-    for (MidiService* part : m_Parts) {
+    for (MidiService* part : Parts()) {
         count += part->InGetNumDevs();
     }
     return count;
@@ -21,7 +38,7 @@ unsigned CombinedMidiService::InGetNumDevs() {
 
 unsigned CombinedMidiService::OutGetNumDevs() {
     unsigned count = 0;
-    for (MidiService* part : m_Parts) {
+    for (MidiService* part : Parts()) {
         count += part->OutGetNumDevs();
     }
     return count;
@@ -29,7 +46,7 @@ unsigned CombinedMidiService::OutGetNumDevs() {
 
 MidiService* CombinedMidiService::FindPart(bool in_input, unsigned in_id, unsigned& out_localId) {
     unsigned first = 0;
-    for (MidiService* part : m_Parts) {
+    for (MidiService* part : Parts()) {
         const unsigned count = in_input ? part->InGetNumDevs() : part->OutGetNumDevs();
         if (in_id < first + count) {
             out_localId = in_id - first;

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -9,10 +12,17 @@
 
 // Several services as one: the devices of each part are listed after those of the
 // part before (real ports first, the virtual instrument last). Handles are mapped
-// so that each call reaches the part that opened the device. Parts are not owned.
+// so that each call reaches the part that opened the device.
 class CombinedMidiService : public MidiService {
   public:
+    // Over parts owned elsewhere.
     explicit CombinedMidiService(std::vector<MidiService*> in_parts);
+    using PartsMaker = std::function<std::vector<std::unique_ptr<MidiService>>()>;
+    // Over parts of its own, made by in_make on the first call that needs them: listing
+    // the system's ports takes a while, and a program puts that off until its window shows.
+    explicit CombinedMidiService(PartsMaker in_make);
+    ~CombinedMidiService() override;
+    bool PartsMade() const { return m_PartsMade; }
 
     void StartNewApis() override;
     unsigned InGetNumDevs() override;
@@ -51,6 +61,12 @@ class CombinedMidiService : public MidiService {
         return in_call(*route.part, route.handle);
     }
 
+    const std::vector<MidiService*>& Parts();
+
+    PartsMaker m_MakeParts;
+    std::once_flag m_MakeOnce;
+    std::atomic<bool> m_PartsMade{false};
+    std::vector<std::unique_ptr<MidiService>> m_OwnParts;
     std::vector<MidiService*> m_Parts;
     std::mutex m_Mutex;
     std::map<MidiHandle, Route> m_Routes;

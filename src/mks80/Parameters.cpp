@@ -382,6 +382,13 @@ bool HasUnusedBitsSet(Kind in_kind, const Parameter& in_param, const int8_t* in_
     return (static_cast<uint8_t>(in_bytes[index]) & ~used) != 0;
 }
 
+void ClearUnusedBits(Kind in_kind, const Parameter& in_param, int8_t* io_bytes, Half in_half) {
+    const int index = in_param.ByteIn(in_half);
+    const uint8_t used = in_kind == Kind::Tone ? ToneUsedBits()[static_cast<size_t>(index)]
+                                               : PatchUsedBits()[static_cast<size_t>(index)];
+    io_bytes[index] = static_cast<int8_t>(static_cast<uint8_t>(io_bytes[index]) & used);
+}
+
 std::string StoredText(Kind in_kind, const Parameter& in_param, const int8_t* in_bytes,
                        Half in_half) {
     std::string text = ValueText(in_param, StoredValue(in_param, in_bytes, in_half));

@@ -126,6 +126,10 @@ std::string ValueText(const Parameter& in_param, int in_stored);
 // True when the parameter's byte has a bit set that no parameter uses.
 bool HasUnusedBitsSet(Kind in_kind, const Parameter& in_param, const int8_t* in_bytes,
                       Half in_half = Half::Upper);
+// Clears the bits of the parameter's byte that no parameter uses, so that an edit
+// leaves a byte the instrument could have sent.
+void ClearUnusedBits(Kind in_kind, const Parameter& in_param, int8_t* io_bytes,
+                     Half in_half = Half::Upper);
 // What the panel and show --params print for the parameter in these bytes: the
 // value text, marked when the byte has unused bits set.
 std::string StoredText(Kind in_kind, const Parameter& in_param, const int8_t* in_bytes,

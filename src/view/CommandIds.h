@@ -20,6 +20,8 @@ enum CommandId : int {
     ID_WINDOW_CASCADE = 57650,
     ID_WINDOW_TILE_HORZ = 57651,
     ID_APP_ABOUT = 57664,
+    ID_NEXT_PANE = 57680,
+    ID_PREV_PANE = 57681,
     ID_APP_EXIT = 57665,
     ID_VIEW_TOOLBAR = 59392,
     ID_VIEW_STATUS_BAR = 59393,
@@ -49,4 +51,6 @@ enum CommandId : int {
     ID_BLEND_WITH = 32797,
     ID_MUTATE = 32798,
     ID_FIND_SIMILAR = 32799,
+    // The Parameters panel.
+    ID_VIEW_PARAMETERS = 32800,
 };

@@ -19,14 +19,13 @@
 #include <algorithm>
 
 #include "bank/BankFiles.h"
-#include "bank/StandardMidiFile.h"
 #include "dialogs/DialogDelayTime.h"
 #include "dialogs/DialogEditPatch.h"
 #include "dialogs/DialogEditTone.h"
 #include "dialogs/DialogSetupMIDIPorts.h"
 #include "dialogs/EntryNameText.h"
-#include "midi/DumpFile.h"
 #include "midi/MidiManager.h"
+#include "ops/FileOps.h"
 #include "platform/FileAccess.h"
 #include "platform/Prompter.h"
 #include "platform/Trace.h"
@@ -116,7 +115,13 @@ void CQuorlinView::DrawRow(QPainter& in_painter, int in_row, int in_y, bool in_s
                    toneSelected ? highlight : window, toneSelected ? highlightText : kToneName);
 }
 
+void CQuorlinView::RefreshRow(int in_row) {
+    CRowView::RefreshRow(in_row);
+    Q_EMIT RowsChanged(in_row, 1);
+}
+
 void CQuorlinView::MoveSelection(bool in_down) {
+    const int before = m_SelectedRow;
     if (in_down) {
         if (m_SelectedRow < std::min(GetNumRows() - 1, GetMaxRows() - 2)) {
             ++m_SelectedRow;
@@ -125,14 +130,22 @@ void CQuorlinView::MoveSelection(bool in_down) {
         --m_SelectedRow;
     }
     RefreshRow(m_SelectedRow);
+    if (m_SelectedRow != before) {
+        Q_EMIT SelectionChanged();
+    }
 }
 
 void CQuorlinView::SelectCell(int in_row, int in_column) {
+    const int row = m_SelectedRow;
+    const int column = m_SelectedColumn;
     if (in_row >= 0 && in_row < std::min(GetNumRows(), GetMaxRows() - 1)) {
         m_SelectedRow = in_row;
         m_SelectedColumn = in_column;
     }
     RefreshRow(m_SelectedRow);
+    if (m_SelectedRow != row || m_SelectedColumn != column) {
+        Q_EMIT SelectionChanged();
+    }
 }
 
 std::unique_ptr<QMimeData> CQuorlinView::CreateDataSource() {
@@ -167,6 +180,7 @@ void CQuorlinView::RepaintRows(int in_first, int in_count) {
     for (int row = in_first; row < in_first + in_count; ++row) {
         viewport()->update(GetRowRect(row));
     }
+    Q_EMIT RowsChanged(in_first, in_count);
 }
 
 void CQuorlinView::CloseFrame() {
@@ -290,23 +304,12 @@ void CQuorlinView::OnOpenSysexData() {
     if (path.isEmpty()) {
         return;
     }
-    BankReadReport report = m_ptrDoc->ImportFile(QFile::encodeName(path).toStdString());
-    const QString name = QDir::toNativeSeparators(path);
-    if (report.EntriesRead() == 0) {
-        if (report.result == ReadResult::Ok) {
-            report.result = ReadResult::NoData;  // a file of 0 bytes
-        }
-        (void)platform::GetPrompter().Message(
-            QStringLiteral("The file \"%1\" %2.")
-                .arg(name, QString::fromLocal8Bit(DescribeRefusal(report).c_str()))
-                .toStdString());
-        return;
-    }
-    const std::string note = DescribeRead(report);
-    if (!note.empty()) {
-        (void)platform::GetPrompter().Message(QStringLiteral("%1:\n%2")
-                                                  .arg(name, QString::fromStdString(note).trimmed())
-                                                  .toStdString());
+    const ops::ReadMessages messages =
+        ops::MessagesFor(ops::ReadFor::Import, QDir::toNativeSeparators(path).toStdString(),
+                         m_ptrDoc->ImportFile(QFile::encodeName(path).toStdString()));
+    const std::string& text = messages.Taken() ? messages.note : messages.refusal;
+    if (!text.empty()) {
+        (void)platform::GetPrompter().Message(text);
     }
 }
 
@@ -327,16 +330,16 @@ void CQuorlinView::OnExportToMidi() {
     }
     // The dump as the instrument would take it on the link's current channel.
     const int channel = host->GetMidiManager()->GetMessages().DeviceByte() + 1;
-    const std::string dump = RecordedDump(*GetSysExData(), channel);
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const bool midi = suffix == QStringLiteral("mid") || suffix == QStringLiteral("midi");
-    const platform::FileResult written = platform::WriteFileSafely(
-        QFile::encodeName(path).toStdString(), midi ? MidiFileOf(dump) : dump);
+    const std::string file = QFile::encodeName(path).toStdString();
+    // Whatever else the name ends in, the dump is written as it is.
+    const ops::FileFormat format = ops::FormatOfName(file) == ops::FileFormat::MidiFile
+                                       ? ops::FileFormat::MidiFile
+                                       : ops::FileFormat::Dump;
+    const platform::FileResult written =
+        platform::WriteFileSafely(file, ops::FileBytes(*GetSysExData(), format, channel));
     if (!written) {
         (void)platform::GetPrompter().Message(
-            QStringLiteral("Cannot save the file \"%1\":\n%2.")
-                .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(written.reason.c_str()))
-                .toStdString());
+            ops::SaveFailureText(QDir::toNativeSeparators(path).toStdString(), written));
     }
 }
 

@@ -27,6 +27,8 @@ class CQuorlinView : public CRowView {
     int GetSelectedRow() const override { return m_SelectedRow; }
     int GetSelectedColumn() const override { return m_SelectedColumn; }
     int GetNumRows() const override { return BANK_SIZE; }
+    // Also tells RowsChanged: the document passes every changed entry on here.
+    void RefreshRow(int in_row) override;
     void DrawRow(QPainter& in_painter, int in_row, int in_y, bool in_selected) override;
     void MoveSelection(bool in_down) override;
     void SelectCell(int in_row, int in_column) override;
@@ -55,6 +57,13 @@ class CQuorlinView : public CRowView {
     void OnExportToMidi();
     void OnHelpContents();
     void OnDisconnect();
+
+  Q_SIGNALS:
+    // Another entry (row or column) is selected.
+    void SelectionChanged();
+    // The entries of these rows may have changed: edits, undo and redo, loads and
+    // transfers all repaint their rows through RefreshRow or RepaintRows.
+    void RowsChanged(int in_first, int in_count);
 
   protected:
     void OnUpdate() override;

@@ -25,6 +25,7 @@
 #include "app/QuorlinDoc.h"
 #include "app/RecentFileStore.h"
 #include "app/UserAsker.h"
+#include "app/WindowLayoutStore.h"
 #include "midi/VirtualMks80.h"
 #include "platform/EventLoop.h"
 #include "platform/Prompter.h"
@@ -166,6 +167,10 @@ class GuiFixture : public ::testing::Test {
         services.recentFiles = std::move(recent);
         services.asker = &m_Asker;
         services.shell = &m_Shell;
+        auto layout = std::make_unique<MemoryWindowLayoutStore>();
+        layout->m_State = m_PresetLayout;
+        m_Layout = layout.get();
+        services.layout = std::move(layout);
         if (!m_LibraryFolder.isEmpty()) {
             services.library = std::make_unique<CLibraryService>();
             services.library->SetFolder(m_LibraryFolder);
@@ -227,6 +232,9 @@ class GuiFixture : public ::testing::Test {
     platform::MemorySettingsStore* m_Settings = nullptr;
     platform::ManualEventLoop* m_Loop = nullptr;
     MemoryRecentFileStore* m_Recent = nullptr;
+    // The frame's bars and panels as a previous run left them; what this run keeps.
+    QByteArray m_PresetLayout;
+    MemoryWindowLayoutStore* m_Layout = nullptr;
     VirtualMks80* m_Virtual = nullptr;
     // Set before Start: the application reads this folder as its library.
     QString m_LibraryFolder;

@@ -3,7 +3,7 @@
 #include <QWindow>
 
 #include "GuiFixture.h"
-#include "app/DeferredMidiService.h"
+#include "midi/CombinedMidiService.h"
 #include "midi/MidiManager.h"
 #include "platform/qt/QtSettingsStore.h"
 
@@ -156,15 +156,17 @@ TEST_F(StartupTest, SettingsAreReadOnlyOnceTheFirstBankWindowIsOnScreen) {
 TEST_F(StartupTest, MidiPortsAreListedOnlyOnceTheWindowIsPainted) {
     bool painted = false;
     bool built = false;
-    auto service = std::make_unique<DeferredMidiService>([&]() -> std::unique_ptr<MidiService> {
+    auto service = std::make_unique<CombinedMidiService>([&]() {
         built = true;
         CQuorlinView* view = m_App->GetMainFrame()->ActiveView();
         painted = view && view->isVisible() && m_App->GetMainFrame()->windowHandle()->isExposed();
-        return std::make_unique<DeviceListService>(1, 1);
+        std::vector<std::unique_ptr<MidiService>> parts;
+        parts.push_back(std::make_unique<DeviceListService>(1, 1));
+        return parts;
     });
-    DeferredMidiService* deferred = service.get();
+    CombinedMidiService* deferred = service.get();
     Make(std::move(service));
-    EXPECT_FALSE(deferred->IsBuilt()) << "not while the program is being put together";
+    EXPECT_FALSE(deferred->PartsMade()) << "not while the program is being put together";
     ASSERT_TRUE(m_App->InitInstance());
     EXPECT_TRUE(built);
     EXPECT_TRUE(painted);

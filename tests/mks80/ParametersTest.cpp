@@ -133,11 +133,18 @@ TEST(ParameterTable, DamagedValuesShowAsStored) {
     EXPECT_EQ(StoredText(Kind::Tone, select, tone.data()), "3 (out of range)");
     EXPECT_EQ(StoredText(Kind::Tone, sync, tone.data()), "VCO-1 \u2190 VCO-2 (unused bits set)");
     EXPECT_FALSE(HasUnusedBitsSet(Kind::Tone, cutoff, tone.data()));
+    // An edit clears the byte's unused bits and keeps every bit a parameter owns.
+    tone[38] = static_cast<int8_t>(0x8E);
+    ClearUnusedBits(Kind::Tone, sync, tone.data());
+    EXPECT_EQ(tone[38], 0x06);
 
     std::array<int8_t, 23> patch{};
     patch[17] = static_cast<int8_t>(0x10);  // lower half: a bit above the octave shift
     EXPECT_TRUE(HasUnusedBitsSet(Kind::Patch, PatchParameters()[4], patch.data(), Half::Lower));
     EXPECT_FALSE(HasUnusedBitsSet(Kind::Patch, PatchParameters()[4], patch.data(), Half::Upper));
+    patch[17] = static_cast<int8_t>(0xF3);
+    ClearUnusedBits(Kind::Patch, PatchParameters()[4], patch.data(), Half::Lower);
+    EXPECT_EQ(patch[17], 0x03);
 }
 
 TEST(ParameterTable, NamesAreUniqueWithinAKind) {

@@ -28,8 +28,11 @@ usr/share/applications/quorlin.desktop
 usr/share/doc/quorlin/README.md
 usr/share/doc/quorlin/changelog.gz
 usr/share/doc/quorlin/copyright
+usr/share/doc/quorlin/guide/editing.html
 usr/share/doc/quorlin/guide/index.html
 usr/share/doc/quorlin/guide/new-sounds.html
+usr/share/doc/quorlin/guide/parameters-patch.png
+usr/share/doc/quorlin/guide/parameters-tone.png
 usr/share/doc/quorlin/guide/version.html
 usr/share/icons/hicolor/32x32/apps/quorlin.png
 usr/share/icons/hicolor/scalable/apps/quorlin.svg

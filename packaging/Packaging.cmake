@@ -23,37 +23,50 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/quorlin.metainfo.xml.in
 install(FILES ${CMAKE_BINARY_DIR}/org.velmora.quorlin.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-# Manual pages, compressed as Debian keeps them.
+# Manual pages and the changelog, compressed as Debian keeps them; the licence beside
+# them in the machine-readable form Debian reads.
 find_program(GZIP_EXECUTABLE gzip)
-set(man_pages quorlin-cli.1 mks80-sim.1)
-foreach(page ${man_pages})
-  set(source ${CMAKE_SOURCE_DIR}/docs/man/${page})
+function(quorlin_compressed source output)
   if(GZIP_EXECUTABLE)
-    add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/man/${page}.gz
-      COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-      COMMAND ${GZIP_EXECUTABLE} -9nc ${source} > ${CMAKE_BINARY_DIR}/man/${page}.gz
+    get_filename_component(folder ${output} DIRECTORY)
+    add_custom_command(OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
+      COMMAND ${GZIP_EXECUTABLE} -9nc ${source} > ${output}
       DEPENDS ${source} VERBATIM)
-    list(APPEND man_outputs ${CMAKE_BINARY_DIR}/man/${page}.gz)
+    set(compressed ${output} PARENT_SCOPE)
   else()
-    list(APPEND man_outputs ${source})
+    set(compressed ${source} PARENT_SCOPE)
   endif()
+endfunction()
+set(man_pages quorlin.1 quorlin-cli.1 mks80-sim.1)
+foreach(page ${man_pages})
+  quorlin_compressed(${CMAKE_SOURCE_DIR}/docs/man/${page} ${CMAKE_BINARY_DIR}/man/${page}.gz)
+  list(APPEND man_outputs ${compressed})
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${man_outputs})
 install(FILES ${man_outputs} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# A native package (no Debian revision in its version) keeps its changelog as changelog.gz.
+quorlin_compressed(${CMAKE_CURRENT_LIST_DIR}/changelog ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+add_custom_target(debian_changelog ALL DEPENDS ${compressed})
+install(FILES ${compressed} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quorlin)
 set(CPACK_PACKAGE_VENDOR Velmora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "editor and librarian for the memory of a Roland MKS-80")
+# No line of the description may begin with a dot: Debian reads such a line as a
+# control statement. Lines stay within 80 columns.
 set(CPACK_PACKAGE_DESCRIPTION
-  "Quorlin fetches the 64 patches and 64 tones of a Roland MKS-80 synthesizer module over
-MIDI into a bank, lets you rename them and copy them between banks, keeps banks in
-.m80 files, reads recorded system-exclusive dumps and sends a bank back into the
-instrument. With quorlin-cli for scripted backups and mks80-sim, a virtual MKS-80.")
+  "Quorlin fetches the 64 patches and 64 tones of a Roland MKS-80 synthesizer
+module over MIDI into a bank, lets you rename them and copy them between banks,
+keeps banks in files of its own (.m80), reads recorded system-exclusive dumps
+and sends a bank back into the instrument. With quorlin-cli for scripted
+backups and mks80-sim, a virtual MKS-80.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_CONTACT "Quorlin developers")
+set(CPACK_PACKAGE_CONTACT "Quorlin developers <maintainers@quorlin.invalid>")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 # The libraries the programs link come from dpkg-shlibdeps; Qt's platform plugins are

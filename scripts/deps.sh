@@ -14,7 +14,7 @@ packages=(
   # libFuzzer: clang and its fuzzer runtime
   clang libclang-rt-dev
   # The Debian package and the checks of what it holds.
-  dpkg-dev file appstream desktop-file-utils shared-mime-info man-db
+  dpkg-dev file appstream desktop-file-utils shared-mime-info man-db lintian
 )
 
 missing=()

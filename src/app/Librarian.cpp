@@ -1,12 +1,10 @@
 #include "app/Librarian.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
-#include <QMenu>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QUrl>
@@ -34,7 +32,6 @@
 CLibrarian::CLibrarian(CQuorlinApp& in_app, CMainFrame& in_frame,
                        std::unique_ptr<CLibraryService> in_service)
     : QObject(&in_frame), m_App(in_app), m_Frame(in_frame), m_ptrService(std::move(in_service)) {
-    CreateActions();
     if (m_ptrService) {
         m_ptrPanel = new CLibraryPanel(&m_Frame);
         m_Frame.addDockWidget(Qt::RightDockWidgetArea, m_ptrPanel);
@@ -46,13 +43,8 @@ CLibrarian::CLibrarian(CQuorlinApp& in_app, CMainFrame& in_frame,
         connect(m_ptrService.get(), &CLibraryService::ReadingChanged, m_ptrPanel,
                 &CLibraryPanel::SetReading);
         connect(m_ptrPanel, &CLibraryPanel::OpenEntry, this, &CLibrarian::OpenEntry);
-        QAction* toggle = m_ptrPanel->toggleViewAction();
-        toggle->setStatusTip(QStringLiteral("Show or hide the Library panel"));
-        for (int menuId : {128, 129}) {
-            if (QMenu* view = m_Frame.GetMenu(menuId, QStringLiteral("&View"))) {
-                view->addAction(toggle);
-            }
-        }
+        m_ptrPanel->toggleViewAction()->setStatusTip(
+            QStringLiteral("Show or hide the Library panel"));
         if (m_ptrService->GetFolder().isEmpty()) {
             m_ptrService->SetFolder(CLibraryService::StoredFolder());
         }
@@ -68,7 +60,6 @@ CLibrarian::CLibrarian(CQuorlinApp& in_app, CMainFrame& in_frame,
             SetOffer(false);
         }
     });
-    UpdateCommandUI();
 }
 
 CLibrarian::~CLibrarian() {
@@ -78,65 +69,9 @@ CLibrarian::~CLibrarian() {
     }
 }
 
-void CLibrarian::CreateActions() {
-    const auto make = [this](int in_id, const QString& in_text, const QString& in_prompt,
-                             void (CLibrarian::*in_handler)()) {
-        auto* action = new QAction(in_text, &m_Frame);
-        action->setData(in_id);
-        action->setStatusTip(in_prompt);
-        connect(action, &QAction::triggered, this, in_handler);
-        m_Frame.RegisterAction(in_id, action);
-        return action;
-    };
-    QAction* compare =
-        make(ID_COMPARE_WITH, QStringLiteral("Compare With..."),
-             QStringLiteral("Compare this bank with another open bank or a bank file."),
-             &CLibrarian::OnCompareWith);
-    QAction* name =
-        make(ID_NAME_FROM_LIBRARY, QStringLiteral("Name From Library"),
-             QStringLiteral("Give unnamed entries the names of entries with the same bytes in your "
-                            "library."),
-             &CLibrarian::OnNameFromLibrary);
-    QAction* check = make(
-        ID_COMPARE_WITH_MKS80, QStringLiteral("Compare with MKS-80"),
-        QStringLiteral("Fetch the MKS-80's memory and compare it with this bank, which stays as "
-                       "it is."),
-        &CLibrarian::OnCompareWithMks80);
-    make(ID_OPEN_LIBRARY_FOLDER, QStringLiteral("Open Library Folder"),
-         QStringLiteral("Open the folder of your library."), &CLibrarian::OnOpenLibraryFolder);
-    make(ID_LIBRARY_SETTINGS, QStringLiteral("Library Settings..."),
-         QStringLiteral("Choose the folder of your library."), &CLibrarian::OnLibrarySettings);
-
-    if (QMenu* edit = m_Frame.GetMenu(129, QStringLiteral("&Edit"))) {
-        edit->addSeparator();
-        edit->addAction(compare);
-        edit->addAction(name);
-    }
-    if (QMenu* midi = m_Frame.GetMenu(129, QStringLiteral("Midi"))) {
-        const QList<QAction*> items = midi->actions();
-        for (int i = 0; i < items.size(); ++i) {
-            if (items[i] == m_Frame.Action(ID_SEND_PATCHES)) {
-                midi->insertAction(i + 1 < items.size() ? items[i + 1] : nullptr, check);
-            }
-        }
-    }
-    // The File menus are rebuilt with the recent files; they take the new items then.
-    m_Frame.RefreshRecentFiles();
-}
-
 CQuorlinDoc* CLibrarian::ActiveDocument() const {
     CQuorlinView* view = m_Frame.ActiveView();
     return DocumentOf(view);
-}
-
-void CLibrarian::UpdateCommandUI() {
-    const bool haveView = ActiveDocument() != nullptr;
-    const bool haveLibrary = m_ptrService != nullptr;
-    m_Frame.Action(ID_COMPARE_WITH)->setEnabled(haveView);
-    m_Frame.Action(ID_COMPARE_WITH_MKS80)->setEnabled(haveView && !m_App.IsMidiBusy());
-    m_Frame.Action(ID_NAME_FROM_LIBRARY)->setEnabled(haveView && haveLibrary);
-    m_Frame.Action(ID_OPEN_LIBRARY_FOLDER)->setEnabled(haveLibrary);
-    m_Frame.Action(ID_LIBRARY_SETTINGS)->setEnabled(haveLibrary);
 }
 
 void CLibrarian::ShowStatus(const QString& in_text) {
@@ -296,10 +231,17 @@ void CLibrarian::OnLibrarySettings() {
 }
 
 void CLibrarian::OnOpenLibraryFolder() {
-    if (m_ptrService && m_App.GetShell()) {
-        QDir().mkpath(m_ptrService->GetFolder());
-        m_App.GetShell()->OpenUrl(
-            QUrl::fromLocalFile(m_ptrService->GetFolder()).toString().toStdString());
+    if (!m_ptrService || !m_App.GetShell()) {
+        return;
+    }
+    const QString folder = m_ptrService->GetFolder();
+    // A folder that cannot be made cannot be shown either; the user is told where it is.
+    if (!QDir().mkpath(folder) ||
+        !m_App.GetShell()->OpenUrl(QUrl::fromLocalFile(folder).toString().toStdString())) {
+        (void)platform::GetPrompter().Message(
+            QStringLiteral("The library folder could not be shown:\n%1")
+                .arg(QDir::toNativeSeparators(folder))
+                .toStdString());
     }
 }
 

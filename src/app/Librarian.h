@@ -19,7 +19,7 @@ class QToolButton;
 
 // The librarian's commands: comparing the active bank with another bank or with the
 // instrument's memory, naming unnamed entries from the library, and the Library panel.
-// Made with the main frame; its actions sit in the frame's menus.
+// Made with the main frame, whose command table holds its commands.
 class CLibrarian : public QObject {
     Q_OBJECT
 
@@ -29,7 +29,6 @@ class CLibrarian : public QObject {
                std::unique_ptr<CLibraryService> in_service);
     ~CLibrarian() override;
 
-    void UpdateCommandUI();
     // From the application: a transfer ended. A fetch for a comparison shows it; a Get
     // Patches into a bank window names that bank from the library; a Send Patches that
     // went through offers the comparison.
@@ -53,11 +52,8 @@ class CLibrarian : public QObject {
     CLibraryService* GetService() const { return m_ptrService.get(); }
     CLibraryPanel* GetPanel() const { return m_ptrPanel; }
     QToolButton* GetOfferButton() const { return m_ptrOffer; }
-    // True while a fetch for Compare with MKS-80 runs.
-    bool IsChecking() const { return m_ptrCheckBank != nullptr; }
 
   private:
-    void CreateActions();
     void OpenEntry(const QString& in_path, EntryKind in_kind, int in_index);
     void ShowStatus(const QString& in_text);
     void SetOffer(bool in_shown);

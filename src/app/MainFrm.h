@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QUndoGroup>
 #include <map>
 #include <vector>
+
+#include "app/CommandTable.h"
 
 class CChildFrame;
 class CParametersPanel;
@@ -17,7 +20,9 @@ class QMenu;
 class QToolBar;
 
 // The main frame: the area of bank windows, the menus (128 while no bank window is
-// open, 129 while one is), the dockable toolbar and the status bar.
+// open, 129 while one is), the dockable toolbar and the status bar. Its commands are one
+// table (CommandTable), from which the menus, the toolbar, the keys and the enabling are
+// made; Undo and Redo are the actions of an undo group over the documents' histories.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 
@@ -30,8 +35,7 @@ class CMainFrame : public QMainWindow {
 
     // The action of a command id (as on its QAction's data), or nullptr.
     QAction* Action(int in_id) const;
-    // Adds an action made elsewhere under its command id, with the frame's keys.
-    void RegisterAction(int in_id, QAction* in_action);
+    const std::vector<CommandRow>& Commands() const { return m_Commands; }
     // 128 or 129: which menu the menu bar shows.
     int CurrentMenuId() const { return m_CurrentMenu; }
     QMdiArea* GetMdiArea() const { return m_ptrMdiArea; }
@@ -47,54 +51,54 @@ class CMainFrame : public QMainWindow {
     CQuorlinView* ActiveView() const;
     std::vector<CChildFrame*> ChildFrames() const;
 
-    // Enables and disables the commands by the rules of the program.
+    // Enables and disables the commands by the rules of their rows; Undo and Redo act on
+    // the active window's document, and on none while a fetch fills it.
     void UpdateCommandUI();
     void UpdateMenus();
-    void RefreshRecentFiles();
+    // Fills the menus again from the table and the program's state (recent files, panels).
+    void RebuildMenus();
+    void RefreshRecentFiles() { RebuildMenus(); }
     // The message pane's text while a transfer runs; empty shows "Ready".
     void SetTransferStatus(const QString& in_text);
 
+    // The undo group's action for Undo (in_undo) or Redo, shown as in_idle while there is
+    // no step to take and as in_step, the step's name in place of %1, while there is.
+    QAction* MakeUndoAction(bool in_undo, const QString& in_idle, const QString& in_step);
+
     // Commands of the frame.
+    // F6 / Shift+F6: the focus to the next or previous of the active bank window and the
+    // docked panels.
+    void MovePaneFocus(bool in_next);
     void OnWindowNew();
     void OnArrangeIcons();
     void OnCascade();
 
   protected:
     void closeEvent(QCloseEvent* in_event) override;
-    bool eventFilter(QObject* in_watched, QEvent* in_event) override;
 
   private:
-    // Edit, Undo (in_undo) or Redo on the active window's document.
-    void UndoRedo(bool in_undo);
-    // F6 / Shift+F6: the focus to the next or previous of the active bank window and the
-    // docked panels.
-    void MovePaneFocus(bool in_next);
-    QAction* MakeAction(int in_id, const QString& in_text, const QString& in_prompt);
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
     void CreateStatusBar();
-    void FillFileMenu(QMenu* in_menu, bool in_bankOpen);
-    void FillWindowMenu();
     void OnSubWindowActivated(QMdiSubWindow* in_window);
     void UpdateFrameTitle();
     // Where a window of in_size goes below and right of one at in_previous, as in a
     // cascade; back at the top left once half of it would lie outside the area.
     QPoint NextCascadePosition(const QPoint& in_previous, const QSize& in_size) const;
-    void ViewCommand(void (CQuorlinView::*in_handler)());
 
     CQuorlinApp& m_App;
     QMdiArea* m_ptrMdiArea = nullptr;
     QToolBar* m_ptrToolBar = nullptr;
     QLabel* m_ptrMessagePane = nullptr;
+    std::vector<CommandRow> m_Commands;
     CParametersPanel* m_ptrParametersPanel = nullptr;
     std::map<int, QAction*> m_Actions;
-    std::vector<QAction*> m_RecentActions;
-    QMenu* m_ptrFileMenu128 = nullptr;
-    QMenu* m_ptrFileMenu129 = nullptr;
-    QMenu* m_ptrWindowMenu = nullptr;
-    std::vector<QMenu*> m_Menus128;
-    std::vector<QMenu*> m_Menus129;
+    // The histories of the open documents; the active one is the active window's.
+    QUndoGroup m_UndoGroup;
+    // The menus of 128 and of 129, each with the kind of menu it is.
+    std::vector<std::pair<QMenu*, FrameMenu>> m_Menus128;
+    std::vector<std::pair<QMenu*, FrameMenu>> m_Menus129;
     // The bank window activated last: the active bank even while the area names none,
     // as when another program's window is the desktop's active one.
     // Cleared when that window goes; a QPointer could not be, as the area may activate a

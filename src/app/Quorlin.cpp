@@ -98,6 +98,8 @@ bool CQuorlinApp::InitInstance(const QStringList& in_files) {
     }
     m_ptrLibrarian = new CLibrarian(*this, *m_ptrMainFrame, std::move(m_Services.library));
     m_ptrSoundMaker = new CSoundMaker(*this, *m_ptrMainFrame);
+    // The View menus take the Library panel's toggle.
+    m_ptrMainFrame->RebuildMenus();
 
     // The panels as the user left them, once every panel exists.
     (void)m_ptrMainFrame->restoreState(m_Services.layout->Load(), kWindowLayoutVersion);

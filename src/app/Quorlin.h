@@ -131,8 +131,6 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     CLibrarian* GetLibrarian() const { return m_ptrLibrarian; }
     // Blend, mutate and find similar, made with the main frame; nullptr before.
     CSoundMaker* GetSoundMaker() const { return m_ptrSoundMaker; }
-    platform::SettingsStore& GetSettings() { return *m_Services.settings; }
-    platform::EventLoop& GetLoop() { return *m_Services.loop; }
     platform::Shell* GetShell() const { return m_Services.shell; }
     // Counts every new bank document since start-up, for the titles "MKS80v1", "MKS80v2", ...
     int NextUntitledNumber() { return ++m_UntitledCount; }

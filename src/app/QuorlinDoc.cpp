@@ -452,12 +452,6 @@ void CQuorlinDoc::SetPathName(const QString& in_path) {
 }
 
 bool CQuorlinDoc::Serialize(CArchive& ar) {
-    if (ar.IsStoring()) {
-        return m_ptrSysExData->StoreBank(ar);
-    }
-    try {
-        return m_ptrSysExData->LoadBank(ar);
-    } catch (const CArchiveEndOfFile&) {
-        return false;
-    }
+    // Every file is read by the one reader (OnOpenDocument); only a save comes here.
+    return ar.IsStoring() && m_ptrSysExData->StoreBank(ar);
 }

@@ -100,9 +100,6 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
     bool IsReceiving() const { return m_ReceiveBefore.has_value(); }
 
     QUndoStack& GetUndoStack() { return m_UndoStack; }
-    // Undo and redo as the Edit menu offers them: not while a transfer fills this bank.
-    bool CanUndo() const { return !IsReceiving() && m_UndoStack.canUndo(); }
-    bool CanRedo() const { return !IsReceiving() && m_UndoStack.canRedo(); }
 
     // True marks the bank modified with no way back to a clean state by undo; false
     // marks the present state clean (as a save does).
@@ -122,6 +119,7 @@ class CQuorlinDoc : public QObject, public CBankView, public BankDocument {
     QString GetPathName() const { return m_PathName; }
     void SetPathName(const QString& in_path);
 
+    // Writes the bank into a storing archive, as a save does; false for any other.
     bool Serialize(CArchive& ar);
 
   Q_SIGNALS:

@@ -1,8 +1,6 @@
 #include "app/SoundMaker.h"
 
-#include <QAction>
 #include <QItemSelectionModel>
-#include <QMenu>
 #include <QPointer>
 #include <QTableView>
 #include <random>
@@ -65,41 +63,7 @@ QString EntryTitle(bool in_tone, int in_index) {
 }
 
 CSoundMaker::CSoundMaker(CQuorlinApp& in_app, CMainFrame& in_frame)
-    : QObject(&in_frame), m_App(in_app), m_Frame(in_frame) {
-    CreateActions();
-    UpdateCommandUI();
-}
-
-void CSoundMaker::CreateActions() {
-    const auto make = [this](int in_id, const QString& in_text, const QString& in_prompt,
-                             void (CSoundMaker::*in_handler)()) {
-        auto* action = new QAction(in_text, &m_Frame);
-        action->setData(in_id);
-        action->setStatusTip(in_prompt);
-        connect(action, &QAction::triggered, this, in_handler);
-        m_Frame.RegisterAction(in_id, action);
-        return action;
-    };
-    QAction* blend = make(
-        ID_BLEND_WITH, QStringLiteral("Blend With..."),
-        QStringLiteral("Mix the selected tone or patch with another one of an open bank or the "
-                       "library."),
-        &CSoundMaker::OnBlendWith);
-    QAction* mutate =
-        make(ID_MUTATE, QStringLiteral("Mutate..."),
-             QStringLiteral("Vary the selected tone or patch at random, by a strength you choose."),
-             &CSoundMaker::OnMutate);
-    QAction* similar =
-        make(ID_FIND_SIMILAR, QStringLiteral("Find Similar"),
-             QStringLiteral("List the library's sounds nearest to the selected tone or patch."),
-             &CSoundMaker::OnFindSimilar);
-    if (QMenu* edit = m_Frame.GetMenu(129, QStringLiteral("&Edit"))) {
-        edit->addSeparator();
-        edit->addAction(blend);
-        edit->addAction(mutate);
-        edit->addAction(similar);
-    }
-}
+    : QObject(&in_frame), m_App(in_app), m_Frame(in_frame) {}
 
 bool CSoundMaker::Selected(CQuorlinDoc*& out_doc, BankEntry& out_entry) const {
     CQuorlinView* view = m_Frame.ActiveView();
@@ -110,18 +74,6 @@ bool CSoundMaker::Selected(CQuorlinDoc*& out_doc, BankEntry& out_entry) const {
     }
     out_entry = ReadEntry(*out_doc->GetSysExData(), view->GetSelectedColumn() == 1, index);
     return true;
-}
-
-void CSoundMaker::UpdateCommandUI() {
-    CQuorlinDoc* doc = DocumentOf(m_Frame.ActiveView());
-    // The dialogs write into the bank while they are open: not while a transfer reads
-    // or fills it.
-    const bool canChange = doc && !m_App.IsMidiBusy() && !doc->IsReceiving();
-    CLibrarian* librarian = m_App.GetLibrarian();
-    m_Frame.Action(ID_BLEND_WITH)->setEnabled(canChange);
-    m_Frame.Action(ID_MUTATE)->setEnabled(canChange);
-    m_Frame.Action(ID_FIND_SIMILAR)
-        ->setEnabled(doc && librarian && librarian->GetService() && librarian->GetPanel());
 }
 
 void CSoundMaker::OnBlendWith() {

@@ -10,7 +10,8 @@ class CQuorlinApp;
 class CQuorlinDoc;
 
 // New sounds from old: Blend With..., Mutate... and Find Similar for the selected entry
-// of the active bank window. Made with the main frame; its actions sit in the Edit menu.
+// of the active bank window. Made with the main frame, whose command table holds its
+// commands.
 //
 // While a dialog is open it writes each result it shows into the entry itself, without
 // an undo step, so that everything that shows or plays the entry follows; OK puts the
@@ -21,8 +22,6 @@ class CSoundMaker : public QObject {
   public:
     CSoundMaker(CQuorlinApp& in_app, CMainFrame& in_frame);
 
-    void UpdateCommandUI();
-
     // The commands.
     void OnBlendWith();
     void OnMutate();
@@ -31,7 +30,6 @@ class CSoundMaker : public QObject {
   private:
     // The active bank window's selected entry; false when there is none to change.
     bool Selected(CQuorlinDoc*& out_doc, BankEntry& out_entry) const;
-    void CreateActions();
 
     CQuorlinApp& m_App;
     CMainFrame& m_Frame;

@@ -1,19 +1,19 @@
 #pragma once
 
-#include <QDialog>
 #include <QStringList>
 #include <functional>
 #include <vector>
 
+#include "dialogs/OkCancelDialog.h"
+
 class QComboBox;
 class QLabel;
-class QPushButton;
 class QSlider;
 
 // "Blend With": the other entry of a blend, from an open bank or the Library panel, and
 // the mix. The dialog only chooses; whoever shows it is told of every choice as it is
 // made (to show and play the result) and writes the entry after OK.
-class CDialogBlendWith : public QDialog {
+class CDialogBlendWith : public COkCancelDialog {
     Q_OBJECT
 
   public:
@@ -39,8 +39,6 @@ class CDialogBlendWith : public QDialog {
     QComboBox* m_EntryBox = nullptr;
     QSlider* m_MixSlider = nullptr;
     QLabel* m_MixText = nullptr;
-    QPushButton* m_OkButton = nullptr;
-    QPushButton* m_CancelButton = nullptr;
 
   private:
     void FillEntries();

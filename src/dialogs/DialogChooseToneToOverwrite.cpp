@@ -22,16 +22,11 @@ QString ItemText(int in_index, const std::string& in_name) {
 CDialogChooseToneToOverwrite::CDialogChooseToneToOverwrite(int in_nTone,
                                                            CSysExData* in_ptrSysExData,
                                                            QWidget* in_parent)
-    : QDialog(in_parent),
+    : COkCancelDialog(QStringLiteral("Choose Tone to Overwrite"), in_parent),
       m_ptrSysExData(in_ptrSysExData),
       m_nInitialTone(in_nTone),
       m_nSelectedTone(in_nTone) {
     assert(in_ptrSysExData && "in_ptrSysExData");
-    setWindowTitle(QStringLiteral("Choose Tone to Overwrite"));
-    setModal(true);
-
-    m_OkButton = new QPushButton(QStringLiteral("OK"), this);
-    m_CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
     auto* group = new QGroupBox(QStringLiteral("Tone to overwrite"), this);
     auto* toneLabel = new QLabel(QStringLiteral("Tone"), this);
     m_ToneCombo = new QComboBox(this);
@@ -42,8 +37,7 @@ CDialogChooseToneToOverwrite::CDialogChooseToneToOverwrite(int in_nTone,
     auto* note2 = new QLabel(QStringLiteral("different after clicking OK!"), this);
 
     const CDialogLayout layout(*this);
-    layout.Place(m_OkButton, 135, 10, 50, 14);
-    layout.Place(m_CancelButton, 135, 27, 50, 14);
+    PlaceButtons(layout, 135, 10);
     layout.Place(toneLabel, 15, 17, 17, 8);
     layout.PlaceCombo(m_ToneCombo, 14, 27, 100, 78);
     layout.Place(patchesLabel, 14, 45, 76, 8);
@@ -62,14 +56,8 @@ CDialogChooseToneToOverwrite::CDialogChooseToneToOverwrite(int in_nTone,
     layout.Finish(194, 150);
 
     m_PatchList->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_OkButton->setDefault(true);
-    setTabOrder(m_OkButton, m_CancelButton);
-    setTabOrder(m_CancelButton, m_ToneCombo);
-    setTabOrder(m_ToneCombo, m_PatchList);
+    SetTabOrder({m_ToneCombo, m_PatchList});
     m_OkButton->setFocus();
-
-    connect(m_OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     OnInitDialog();
     connect(m_ToneCombo, &QComboBox::currentIndexChanged, this,
             &CDialogChooseToneToOverwrite::OnSelChangeTone);

@@ -1,15 +1,14 @@
 #pragma once
 
-#include <QDialog>
+#include "dialogs/OkCancelDialog.h"
 
 class CSysExData;
 class QComboBox;
 class QListWidget;
-class QPushButton;
 
 // "Choose Tone to Overwrite": picks the tone of the target bank that a pasted tone
 // replaces, listing the patches that play the tone currently chosen.
-class CDialogChooseToneToOverwrite : public QDialog {
+class CDialogChooseToneToOverwrite : public COkCancelDialog {
     Q_OBJECT
 
   public:
@@ -23,8 +22,6 @@ class CDialogChooseToneToOverwrite : public QDialog {
     int m_nSelectedTone;
     QListWidget* m_PatchList = nullptr;
     QComboBox* m_ToneCombo = nullptr;
-    QPushButton* m_OkButton = nullptr;
-    QPushButton* m_CancelButton = nullptr;
 
   private:
     void OnInitDialog();

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QDialog>
 #include <QStringList>
+
+#include "dialogs/OkCancelDialog.h"
 
 class QListWidget;
 class QPushButton;
 
 // "Compare With": which bank to compare the active one with, another open bank window
 // or a bank file.
-class CDialogCompareWith : public QDialog {
+class CDialogCompareWith : public COkCancelDialog {
     Q_OBJECT
 
   public:
@@ -19,10 +20,11 @@ class CDialogCompareWith : public QDialog {
     int GetChosenWindow() const { return m_Chosen; }
 
     QListWidget* m_WindowList = nullptr;
-    QPushButton* m_OkButton = nullptr;
     QPushButton* m_FileButton = nullptr;
-    QPushButton* m_CancelButton = nullptr;
 
   private:
+    // The window chosen in the list, if one is.
+    void OnOK() override;
+
     int m_Chosen = -1;
 };

@@ -12,12 +12,7 @@
 #include "platform/Prompter.h"
 
 CDialogDelayTime::CDialogDelayTime(DialogHost& in_app, QWidget* in_parent)
-    : QDialog(in_parent), m_App(in_app) {
-    setWindowTitle(QStringLiteral("Send Recieve Time Delay"));
-    setModal(true);
-
-    m_OkButton = new QPushButton(QStringLiteral("OK"), this);
-    m_CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    : COkCancelDialog(QStringLiteral("Send Recieve Time Delay"), in_parent), m_App(in_app) {
     auto* group = new QGroupBox(QStringLiteral("Time Delay (ms)"), this);
     auto* note =
         new QLabel(QStringLiteral("Note: Smaller delay time = faster send/recieve times."), this);
@@ -28,8 +23,7 @@ CDialogDelayTime::CDialogDelayTime(DialogHost& in_app, QWidget* in_parent)
         new QLabel(QStringLiteral("your computer.  Save all open files before attempting!"), this);
 
     const CDialogLayout layout(*this);
-    layout.Place(m_OkButton, 114, 9, 50, 14);
-    layout.Place(m_CancelButton, 114, 26, 50, 14);
+    PlaceButtons(layout, 114, 9);
     layout.Place(m_DelayEdit, 20, 25, 40, 12);
     // The frame encloses the field however wide the font made it.
     QRect frame = layout.ToPixels(10, 10, 85, 35);
@@ -43,13 +37,8 @@ CDialogDelayTime::CDialogDelayTime(DialogHost& in_app, QWidget* in_parent)
     layout.Place(warning2, 9, 71, 158, 8);
     layout.Finish(174, 85);
 
-    m_OkButton->setDefault(true);
-    setTabOrder(m_OkButton, m_CancelButton);
-    setTabOrder(m_CancelButton, m_DelayEdit);
+    SetTabOrder({m_DelayEdit});
     m_OkButton->setFocus();
-
-    connect(m_OkButton, &QPushButton::clicked, this, &CDialogDelayTime::OnOK);
-    connect(m_CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     OnInitDialog();
 }
 

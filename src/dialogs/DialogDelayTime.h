@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QDialog>
 #include <optional>
 #include <string>
 
+#include "dialogs/OkCancelDialog.h"
+
 class DialogHost;
 class QLineEdit;
-class QPushButton;
 
 // "Send Recieve Time Delay": the pause before each incoming MIDI message of a transfer.
-class CDialogDelayTime : public QDialog {
+class CDialogDelayTime : public COkCancelDialog {
     Q_OBJECT
 
   public:
@@ -21,12 +21,10 @@ class CDialogDelayTime : public QDialog {
     static std::optional<int32_t> ParseDelay(const std::string& in_text);
 
     QLineEdit* m_DelayEdit = nullptr;
-    QPushButton* m_OkButton = nullptr;
-    QPushButton* m_CancelButton = nullptr;
 
   private:
     void OnInitDialog();
-    void OnOK();
+    void OnOK() override;
 
     DialogHost& m_App;
 };

@@ -1,31 +1,15 @@
 #pragma once
 
-#include <QDialog>
-#include <string>
+#include "dialogs/DialogEditName.h"
 
-class CSysExData;
-class QLineEdit;
-class QPushButton;
-
-// "Edit Tone": asks for a new name for one tone of a bank. The dialog only returns
-// the name (m_Name once accepted); the document carries out the rename.
-class CDialogEditTone : public QDialog {
+// "Edit Tone": a new name for one tone of a bank.
+class CDialogEditTone : public CDialogEditName {
     Q_OBJECT
 
   public:
+    // The dialog's template.
+    static constexpr int IDD = 133;
+
     // in_SysExData is not owned and must outlive the dialog.
     CDialogEditTone(const CSysExData* in_SysExData, int in_Index, QWidget* in_parent = nullptr);
-
-    QLineEdit* m_NameEdit = nullptr;
-    QPushButton* m_OkButton = nullptr;
-    QPushButton* m_CancelButton = nullptr;
-    // The name the user entered, valid once the dialog was accepted.
-    std::string m_Name;
-
-  private:
-    void OnInitDialog();
-    void OnOK();
-
-    const CSysExData* m_ptrSysExData;
-    int m_Index;
 };

@@ -12,9 +12,7 @@
 #include "platform/Prompter.h"
 
 CDialogLibrary::CDialogLibrary(const QString& in_folder, QWidget* in_parent)
-    : QDialog(in_parent), m_Folder(in_folder) {
-    setWindowTitle(QStringLiteral("Library Settings"));
-    setModal(true);
+    : COkCancelDialog(QStringLiteral("Library Settings"), in_parent), m_Folder(in_folder) {
     auto* explanation = new QLabel(
         QStringLiteral("Every bank file in this folder and its subfolders is part of your "
                        "library. Name From Library gives unnamed entries the names of entries "
@@ -26,29 +24,18 @@ CDialogLibrary::CDialogLibrary(const QString& in_folder, QWidget* in_parent)
     m_FolderEdit->setMinimumWidth(m_FolderEdit->fontMetrics().averageCharWidth() * 48);
     label->setBuddy(m_FolderEdit);
     m_BrowseButton = new QPushButton(QStringLiteral("&Browse..."), this);
-    m_OkButton = new QPushButton(QStringLiteral("OK"), this);
-    m_CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    m_OkButton->setDefault(true);
 
     auto* row = new QHBoxLayout;
     row->addWidget(m_FolderEdit, 1);
     row->addWidget(m_BrowseButton);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_OkButton);
-    buttons->addWidget(m_CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(explanation);
     layout->addWidget(label);
     layout->addLayout(row);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow());
 
-    setTabOrder(m_OkButton, m_CancelButton);
-    setTabOrder(m_CancelButton, m_FolderEdit);
-    setTabOrder(m_FolderEdit, m_BrowseButton);
+    SetTabOrder({m_FolderEdit, m_BrowseButton});
     connect(m_BrowseButton, &QPushButton::clicked, this, &CDialogLibrary::OnBrowse);
-    connect(m_OkButton, &QPushButton::clicked, this, &CDialogLibrary::OnOK);
-    connect(m_CancelButton, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void CDialogLibrary::OnBrowse() {

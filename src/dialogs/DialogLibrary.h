@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QDialog>
 #include <QString>
+
+#include "dialogs/OkCancelDialog.h"
 
 class QLineEdit;
 class QPushButton;
 
 // "Library Settings": the folder whose bank files (and those of its subfolders) make
 // up the library. OK makes the folder when it does not exist yet.
-class CDialogLibrary : public QDialog {
+class CDialogLibrary : public COkCancelDialog {
     Q_OBJECT
 
   public:
@@ -19,12 +20,10 @@ class CDialogLibrary : public QDialog {
 
     QLineEdit* m_FolderEdit = nullptr;
     QPushButton* m_BrowseButton = nullptr;
-    QPushButton* m_OkButton = nullptr;
-    QPushButton* m_CancelButton = nullptr;
 
   private:
     void OnBrowse();
-    void OnOK();
+    void OnOK() override;
 
     QString m_Folder;
 };

@@ -11,11 +11,13 @@
 
 CDialogMutate::CDialogMutate(const QString& in_entryTitle, int in_percent, Preview in_preview,
                              SeedSource in_seeds, QWidget* in_parent)
-    : QDialog(in_parent), m_Preview(std::move(in_preview)), m_Seeds(std::move(in_seeds)) {
-    setWindowTitle(QStringLiteral("Mutate"));
-    setModal(true);
+    : COkCancelDialog(QStringLiteral("Mutate"), in_parent),
+      m_Preview(std::move(in_preview)),
+      m_Seeds(std::move(in_seeds)) {
     auto* heading = new QLabel(QStringLiteral("Vary %1 at random.").arg(in_entryTitle), this);
-    m_StrengthSlider = MakePercentSlider(this, in_percent, m_StrengthText);
+    auto* form = new QFormLayout;
+    m_StrengthSlider =
+        AddPercentRow(*form, this, QStringLiteral("&Strength:"), in_percent, m_StrengthText);
     auto* hint = new QLabel(QStringLiteral("Each level moves by at most this share of its range; "
                                            "each switch\nchanges with half this chance. Tone "
                                            "numbers and the name are kept."),
@@ -23,32 +25,14 @@ CDialogMutate::CDialogMutate(const QString& in_entryTitle, int in_percent, Previ
     hint->setEnabled(false);
     m_AgainButton = new QPushButton(QStringLiteral("&Again"), this);
     m_AgainButton->setToolTip(QStringLiteral("Draw anew from %1 as it was").arg(in_entryTitle));
-    m_OkButton = new QPushButton(QStringLiteral("OK"), this);
-    m_OkButton->setDefault(true);
-    m_CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
 
-    auto* strength = new QHBoxLayout;
-    strength->addWidget(m_StrengthSlider, 1);
-    strength->addWidget(m_StrengthText);
-    auto* form = new QFormLayout;
-    // A row of a layout has no buddy of its own: the label names the slider.
-    auto* strengthLabel = new QLabel(QStringLiteral("&Strength:"), this);
-    strengthLabel->setBuddy(m_StrengthSlider);
-    form->addRow(strengthLabel, strength);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_AgainButton);
-    buttons->addStretch(1);
-    buttons->addWidget(m_OkButton);
-    buttons->addWidget(m_CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addLayout(form);
     layout->addWidget(hint);
     layout->addStretch(1);
-    layout->addLayout(buttons);
-    setTabOrder(m_OkButton, m_CancelButton);
-    setTabOrder(m_CancelButton, m_StrengthSlider);
-    setTabOrder(m_StrengthSlider, m_AgainButton);
+    layout->addLayout(ButtonRow({m_AgainButton}));
+    SetTabOrder({m_StrengthSlider, m_AgainButton});
     setMinimumWidth(fontMetrics().averageCharWidth() * 56);
 
     m_Seed = m_Seeds ? m_Seeds() : 0;
@@ -58,8 +42,6 @@ CDialogMutate::CDialogMutate(const QString& in_entryTitle, int in_percent, Previ
         m_Seed = m_Seeds ? m_Seeds() : m_Seed + 1;
         Changed();
     });
-    connect(m_OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     Changed();
 }
 

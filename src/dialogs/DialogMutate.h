@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <cstdint>
 #include <functional>
+
+#include "dialogs/OkCancelDialog.h"
 
 class QLabel;
 class QPushButton;
@@ -11,7 +12,7 @@ class QSlider;
 // "Mutate": how strongly to vary an entry at random, and "Again" for another draw. The
 // dialog only chooses; whoever shows it is told of every choice (the strength and the
 // seed of the draw) to show and play the result, and writes the entry after OK.
-class CDialogMutate : public QDialog {
+class CDialogMutate : public COkCancelDialog {
     Q_OBJECT
 
   public:
@@ -29,8 +30,6 @@ class CDialogMutate : public QDialog {
     QSlider* m_StrengthSlider = nullptr;
     QLabel* m_StrengthText = nullptr;
     QPushButton* m_AgainButton = nullptr;
-    QPushButton* m_OkButton = nullptr;
-    QPushButton* m_CancelButton = nullptr;
 
   private:
     void Changed();

@@ -64,12 +64,7 @@ std::optional<uint32_t> SelectedId(const QComboBox* in_combo, const std::vector<
 }  // namespace
 
 CDialogSetupMIDIPorts::CDialogSetupMIDIPorts(DialogHost& in_app, QWidget* in_parent)
-    : QDialog(in_parent), m_App(in_app) {
-    setWindowTitle(QStringLiteral("Setup Midi Ports"));
-    setModal(true);
-
-    m_OkButton = new QPushButton(QStringLiteral("OK"), this);
-    m_CancelButton = new QPushButton(QStringLiteral("Cancel"), this);
+    : COkCancelDialog(QStringLiteral("Setup Midi Ports"), in_parent), m_App(in_app) {
     m_InPortCombo = NewListCombo(this);
     auto* inLabel = new QLabel(QStringLiteral("In Port"), this);
     m_OutPortCombo = NewListCombo(this);
@@ -81,8 +76,7 @@ CDialogSetupMIDIPorts::CDialogSetupMIDIPorts(DialogHost& in_app, QWidget* in_par
     m_TestButton = new QPushButton(QStringLiteral("Test"), this);
 
     const CDialogLayout layout(*this);
-    layout.Place(m_OkButton, 140, 10, 50, 14);
-    layout.Place(m_CancelButton, 140, 27, 50, 14);
+    PlaceButtons(layout, 140, 10);
     layout.PlaceCombo(m_InPortCombo, 20, 25, 95, 66);
     layout.Place(inLabel, 20, 15, 65, 8);
     layout.PlaceCombo(m_OutPortCombo, 20, 55, 95, 69);
@@ -97,21 +91,13 @@ CDialogSetupMIDIPorts::CDialogSetupMIDIPorts(DialogHost& in_app, QWidget* in_par
     layout.Place(m_TestButton, 140, 55, 50, 15);
     layout.Finish(199, 113);
 
-    m_OkButton->setDefault(true);
-    setTabOrder(m_OkButton, m_CancelButton);
-    setTabOrder(m_CancelButton, m_InPortCombo);
-    setTabOrder(m_InPortCombo, m_OutPortCombo);
-    setTabOrder(m_OutPortCombo, m_ChannelCombo);
-    setTabOrder(m_ChannelCombo, m_SaveOnExitCheck);
-    setTabOrder(m_SaveOnExitCheck, m_TestButton);
+    SetTabOrder({m_InPortCombo, m_OutPortCombo, m_ChannelCombo, m_SaveOnExitCheck, m_TestButton});
     m_OkButton->setFocus();
 
     for (int channel = 1; channel <= kChannelCount; ++channel) {
         m_ChannelCombo->addItem(QString::number(channel));
     }
 
-    connect(m_OkButton, &QPushButton::clicked, this, &CDialogSetupMIDIPorts::OnOK);
-    connect(m_CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_TestButton, &QPushButton::clicked, this, &CDialogSetupMIDIPorts::OnTest);
     OnInitDialog();
 }

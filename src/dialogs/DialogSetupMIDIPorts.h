@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QDialog>
 #include <cstdint>
 #include <vector>
+
+#include "dialogs/OkCancelDialog.h"
 
 class DialogHost;
 class QCheckBox;
@@ -12,7 +13,7 @@ class QPushButton;
 // "Setup Midi Ports": the MIDI input and output devices, the channel the instrument
 // listens on, and whether these are saved at exit. OK hands them to the MIDI link and
 // the application at once.
-class CDialogSetupMIDIPorts : public QDialog {
+class CDialogSetupMIDIPorts : public COkCancelDialog {
     Q_OBJECT
 
   public:
@@ -22,8 +23,6 @@ class CDialogSetupMIDIPorts : public QDialog {
     QComboBox* m_OutPortCombo = nullptr;
     QComboBox* m_InPortCombo = nullptr;
     QComboBox* m_ChannelCombo = nullptr;
-    QPushButton* m_OkButton = nullptr;
-    QPushButton* m_CancelButton = nullptr;
     QPushButton* m_TestButton = nullptr;
     // The device id of each list entry, by list position.
     std::vector<uint32_t> m_InDevIDs;
@@ -34,7 +33,7 @@ class CDialogSetupMIDIPorts : public QDialog {
 
   private:
     void OnInitDialog();
-    void OnOK();
+    void OnOK() override;
     void OnTest();
 
     DialogHost& m_App;

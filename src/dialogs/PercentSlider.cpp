@@ -1,9 +1,12 @@
 #include "dialogs/PercentSlider.h"
 
+#include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
 
-QSlider* MakePercentSlider(QWidget* in_parent, int in_value, QLabel*& out_text) {
+QSlider* AddPercentRow(QFormLayout& in_form, QWidget* in_parent, const QString& in_label,
+                       int in_value, QLabel*& out_text) {
     auto* slider = new QSlider(Qt::Horizontal, in_parent);
     slider->setRange(0, 100);
     slider->setSingleStep(1);
@@ -18,6 +21,13 @@ QSlider* MakePercentSlider(QWidget* in_parent, int in_value, QLabel*& out_text) 
     QObject::connect(slider, &QSlider::valueChanged, text, [text](int in_percent) {
         text->setText(QStringLiteral("%1 %").arg(in_percent));
     });
+    auto* row = new QHBoxLayout;
+    row->addWidget(slider, 1);
+    row->addWidget(text);
+    // A row of a layout has no buddy of its own: the label names the slider.
+    auto* label = new QLabel(in_label, in_parent);
+    label->setBuddy(slider);
+    in_form.addRow(label, row);
     out_text = text;
     return slider;
 }

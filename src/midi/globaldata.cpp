@@ -6,8 +6,3 @@ void CGlobalData::SetCurrentSysExData(CSysExData* in_ptrSysExData) {
     assert(in_ptrSysExData && "in_ptrSysExData");
     m_ptrCurrentSysExData = in_ptrSysExData;
 }
-
-CSysExData* CGlobalData::GetCurrentSysExData() const {
-    assert(m_ptrCurrentSysExData && "m_ptrCurrentSysExData");
-    return m_ptrCurrentSysExData;
-}

@@ -7,8 +7,6 @@ class CGlobalData {
   public:
     // in_ptrSysExData must not be null.
     void SetCurrentSysExData(CSysExData* in_ptrSysExData);
-    // Requires that a bank was set.
-    CSysExData* GetCurrentSysExData() const;
     // The bank, or null when none is set (or it was forgotten).
     CSysExData* PeekCurrentSysExData() const { return m_ptrCurrentSysExData; }
     void Clear() { m_ptrCurrentSysExData = nullptr; }

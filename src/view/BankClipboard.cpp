@@ -231,17 +231,3 @@ std::optional<BankEntries> PastedEntries(const QMimeData* in_data, CSysExData& i
     }
     return entries;
 }
-
-bool PasteBankMimeData(const QMimeData* in_data, CSysExData& in_bank, int in_row, int in_column,
-                       CBankView& in_view, const ToneChooser& in_chooser) {
-    const std::optional<BankEntries> entries =
-        PastedEntries(in_data, in_bank, in_row, in_column, in_chooser);
-    if (!entries) {
-        return false;
-    }
-    WriteEntries(in_bank, *entries);
-    for (const BankEntry& entry : *entries) {
-        in_view.RefreshRow(entry.index);
-    }
-    return true;
-}

@@ -6,7 +6,6 @@
 
 #include "bank/BankEntries.h"
 
-class CBankView;
 class CSysExData;
 class QMimeData;
 class QWidget;
@@ -34,9 +33,3 @@ std::unique_ptr<QMimeData> CreateBankMimeData(const CSysExData& in_bank, int in_
 // record of the kind the column needs; nothing on Cancel.
 std::optional<BankEntries> PastedEntries(const QMimeData* in_data, CSysExData& in_bank, int in_row,
                                          int in_column, const ToneChooser& in_chooser);
-
-// Stores a record into (row, column) of a bank that no document holds, refreshing the rows it
-// changes through in_view. Beeps and returns false when the data does not hold a record of the kind
-// the column needs; false on Cancel. True when something was stored.
-bool PasteBankMimeData(const QMimeData* in_data, CSysExData& in_bank, int in_row, int in_column,
-                       CBankView& in_view, const ToneChooser& in_chooser);

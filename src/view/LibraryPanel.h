@@ -36,7 +36,6 @@ class CLibraryPanel : public QDockWidget {
 
     QLineEdit* GetFilterEdit() const { return m_ptrFilter; }
     QTableView* GetList() const { return m_ptrList; }
-    QLabel* GetStatus() const { return m_ptrStatus; }
     CLibraryModel* GetModel() const { return m_ptrModel; }
 
   Q_SIGNALS:

@@ -18,7 +18,6 @@
 #include <QToolTip>
 #include <algorithm>
 
-#include "bank/Archive.h"
 #include "bank/BankFiles.h"
 #include "dialogs/DialogDelayTime.h"
 #include "dialogs/DialogEditPatch.h"
@@ -176,14 +175,6 @@ void CQuorlinView::OnUpdate() {
     ResetScrollSizes();
 }
 
-bool CQuorlinView::StoreBank(CArchive& ar) {
-    return GetSysExData()->StoreBank(ar);
-}
-
-bool CQuorlinView::LoadBank(CArchive& ar) {
-    return GetSysExData()->LoadBank(ar);
-}
-
 void CQuorlinView::RepaintRows(int in_first, int in_count) {
     MeasureRows();
     for (int row = in_first; row < in_first + in_count; ++row) {
@@ -221,20 +212,6 @@ void CQuorlinView::mousePressEvent(QMouseEvent* in_event) {
 }
 
 void CQuorlinView::dragEnterEvent(QDragEnterEvent* in_event) {
-    in_event->setDropAction(Qt::IgnoreAction);
-    in_event->ignore();
-}
-
-void CQuorlinView::dragMoveEvent(QDragMoveEvent* in_event) {
-    in_event->setDropAction(Qt::IgnoreAction);
-    in_event->ignore();
-}
-
-void CQuorlinView::dragLeaveEvent(QDragLeaveEvent* in_event) {
-    in_event->accept();
-}
-
-void CQuorlinView::dropEvent(QDropEvent* in_event) {
     in_event->setDropAction(Qt::IgnoreAction);
     in_event->ignore();
 }

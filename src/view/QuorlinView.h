@@ -4,7 +4,6 @@
 
 #include "view/Rowview.h"
 
-class CArchive;
 class BankDocument;
 class QMenu;
 
@@ -39,9 +38,6 @@ class CQuorlinView : public CRowView {
 
     void OnInitialUpdate() override;
 
-    [[nodiscard]] bool StoreBank(CArchive& ar);
-    [[nodiscard]] bool LoadBank(CArchive& ar);
-
     // Repaints rows without scrolling, for entries that changed behind the view's back.
     void RepaintRows(int in_first, int in_count);
     // Closes the window this view sits in, without asking to save.
@@ -62,9 +58,6 @@ class CQuorlinView : public CRowView {
     void OnHelpContents();
     void OnDisconnect();
 
-    // Popup menu 134; its commands act on this view.
-    QMenu* GetPopupMenu() const { return m_ptrPopup; }
-
   Q_SIGNALS:
     // Another entry (row or column) is selected.
     void SelectionChanged();
@@ -78,12 +71,12 @@ class CQuorlinView : public CRowView {
     // Hovering an entry shows what it plays or what plays it.
     bool viewportEvent(QEvent* in_event) override;
     void mousePressEvent(QMouseEvent* in_event) override;
+    // The view takes drops only to show that none is possible here: refused on entry,
+    // a drag is never offered a move or a drop.
     void dragEnterEvent(QDragEnterEvent* in_event) override;
-    void dragMoveEvent(QDragMoveEvent* in_event) override;
-    void dragLeaveEvent(QDragLeaveEvent* in_event) override;
-    void dropEvent(QDropEvent* in_event) override;
 
   private:
     BankDocument* m_ptrDoc;
+    // Popup menu 134; its commands act on this view.
     QMenu* m_ptrPopup = nullptr;
 };

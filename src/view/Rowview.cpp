@@ -149,26 +149,30 @@ void CRowView::paintEvent(QPaintEvent* in_event) {
 }
 
 void CRowView::keyPressEvent(QKeyEvent* in_event) {
-    const int clientWidth = viewport()->width();
-    const int clientHeight = viewport()->height();
-    const int totalWidth = m_RowWidth;
-    const int totalHeight = m_RowHeight * std::min(GetNumRows(), GetMaxRows());
+    const int key = in_event->key();
+    // The page keys scroll a list taller than the window by a page, the side keys one
+    // wider than it by a step.
+    const bool page = key == Qt::Key_PageUp || key == Qt::Key_PageDown;
+    if (page && viewport()->height() < m_RowHeight * std::min(GetNumRows(), GetMaxRows())) {
+        verticalScrollBar()->triggerAction(key == Qt::Key_PageUp
+                                               ? QAbstractSlider::SliderPageStepSub
+                                               : QAbstractSlider::SliderPageStepAdd);
+    }
+    const bool side = key == Qt::Key_Left || key == Qt::Key_Right;
+    if (side && viewport()->width() < m_RowWidth) {
+        horizontalScrollBar()->triggerAction(key == Qt::Key_Left
+                                                 ? QAbstractSlider::SliderSingleStepSub
+                                                 : QAbstractSlider::SliderSingleStepAdd);
+    }
 
-    switch (in_event->key()) {
+    switch (key) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             OnReturnKey();
             QAbstractScrollArea::keyPressEvent(in_event);
             return;
         case Qt::Key_PageUp:
-            if (clientHeight < totalHeight) {
-                verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepSub);
-            }
-            break;
         case Qt::Key_PageDown:
-            if (clientHeight < totalHeight) {
-                verticalScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-            }
             break;
         case Qt::Key_End:
             SelectCell(std::min(GetNumRows() - 1, GetMaxRows() - 2), 0);
@@ -177,22 +181,13 @@ void CRowView::keyPressEvent(QKeyEvent* in_event) {
             SelectCell(0, 0);
             break;
         case Qt::Key_Left:
-            if (clientWidth < totalWidth) {
-                horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-            }
-            SelectCell(GetSelectedRow(), 0);
+        case Qt::Key_Right:
+            // Left chooses the patch of the row, right its tone.
+            SelectCell(GetSelectedRow(), key == Qt::Key_Right ? 1 : 0);
             break;
         case Qt::Key_Up:
-            MoveSelection(false);
-            break;
-        case Qt::Key_Right:
-            if (clientWidth < totalWidth) {
-                horizontalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-            }
-            SelectCell(GetSelectedRow(), 1);
-            break;
         case Qt::Key_Down:
-            MoveSelection(true);
+            MoveSelection(key == Qt::Key_Down);
             break;
         default:
             QAbstractScrollArea::keyPressEvent(in_event);

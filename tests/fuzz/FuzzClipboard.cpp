@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "bank/BankEntries.h"
 #include "bank/SysExData.h"
 #include "platform/Prompter.h"
 #include "view/BankClipboard.h"
@@ -26,6 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto chooser = [](int in_proposed, CSysExData&) -> std::optional<int> {
         return in_proposed;
     };
-    (void)PasteBankMimeData(&mime, bank, row, column, view, chooser);
+    // What a paste would write, written as the document writes it.
+    if (const auto entries = PastedEntries(&mime, bank, row, column, chooser)) {
+        WriteEntries(bank, *entries);
+    }
     return 0;
 }

@@ -1,12 +1,15 @@
 // Compare with MKS-80, Name From Library and the Library panel, against the virtual
 // instrument and a library folder of real bank files.
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include "GuiFixture.h"
 #include "app/Librarian.h"
@@ -163,6 +166,30 @@ TEST_F(LibrarianTest, LibraryPanelFiltersFollowsTheFolderAndOpensAnEntry) {
     EXPECT_TRUE(Doc()->GetPathName().endsWith(QStringLiteral("b.m80")));
     EXPECT_EQ(View()->GetSelectedRow(), 5);
     EXPECT_EQ(View()->GetSelectedColumn(), 0);
+}
+
+TEST_F(LibrarianTest, TheViewMenusOfferThePanelAndTheFolderOpensOrIsNamed) {
+    m_LibraryFolder = TempPath(QStringLiteral("library"));
+    Make();
+    ASSERT_TRUE(m_App->InitInstance());
+    QAction* toggle = m_App->GetLibrarian()->GetPanel()->toggleViewAction();
+    for (int menu : {128, 129}) {
+        EXPECT_TRUE(Frame()->GetMenu(menu, QStringLiteral("&View"))->actions().contains(toggle))
+            << menu;
+    }
+
+    Trigger(ID_OPEN_LIBRARY_FOLDER);
+    ASSERT_EQ(m_Shell.m_Urls.size(), 1u);
+    EXPECT_EQ(QUrl(QString::fromStdString(m_Shell.m_Urls[0])).toLocalFile(), m_LibraryFolder);
+    EXPECT_TRUE(QFileInfo(m_LibraryFolder).isDir()) << "made on first use";
+    EXPECT_TRUE(m_Prompter.Messages().empty());
+    // Nothing could show it: the user learns where it is.
+    m_Shell.m_HasBrowser = false;
+    Trigger(ID_OPEN_LIBRARY_FOLDER);
+    ASSERT_EQ(m_Prompter.Messages().size(), 1u);
+    EXPECT_NE(
+        m_Prompter.Messages()[0].text.find(QDir::toNativeSeparators(m_LibraryFolder).toStdString()),
+        std::string::npos);
 }
 
 }  // namespace

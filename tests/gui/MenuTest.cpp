@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -12,8 +13,10 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QUrl>
+#include <map>
 
 #include "GuiFixture.h"
+#include "app/CommandTable.h"
 #include "app/DialogAbout.h"
 #include "app/WebPages.h"
 
@@ -376,4 +379,76 @@ TEST_F(FrameTitleTest, BankWindowsOpenOffsetAndCascadeKeepsTheirSize) {
     }
     EXPECT_EQ(Frame()->ActiveChildFrame(), frames[1]);
 }
+}  // namespace
+
+namespace {
+
+// The menus are made from rows alone: sections, separators and the rows of menu 128.
+TEST(CommandMenuTest, MenusStandSectionBySectionWithoutStraySeparators) {
+    QWidget owner;
+    std::vector<CommandRow> rows{
+        CommandRow(2, "Second").In(FrameMenu::Edit, 2, true),
+        CommandRow::Items(FrameMenu::Edit, 3, true, [](QMenu&) {}),  // brings nothing
+        CommandRow(1, "First").Keys({QKeySequence(Qt::CTRL | Qt::Key_F)}).In(FrameMenu::Edit, 1),
+        CommandRow(4, "Fourth").In(FrameMenu::Edit, 4, true),
+        CommandRow(3, "Also second").In(FrameMenu::Edit, 2, true),
+        CommandRow(5, "Elsewhere").In(FrameMenu::Help, 1, true),
+        CommandRow::Items(FrameMenu::Edit, 5, true, [](QMenu&) {}),
+    };
+    std::map<int, QAction*> actions;
+    for (const CommandRow& row : rows) {
+        if (QAction* action = MakeCommandAction(row, owner)) {
+            actions[row.id] = action;
+        }
+    }
+    const auto texts = [&](bool in_bankOpen) {
+        QMenu menu;
+        FillCommandMenu(menu, FrameMenu::Edit, in_bankOpen, rows,
+                        [&](int in_id) { return actions.at(in_id); });
+        QStringList items;
+        for (QAction* action : menu.actions()) {
+            items << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        }
+        return items;
+    };
+    EXPECT_EQ(texts(true),
+              (QStringList{"First\tCtrl+F", "-", "Second", "Also second", "-", "Fourth"}));
+    EXPECT_EQ(texts(false), (QStringList{"Second", "Also second", "-", "Fourth"}));
+}
+
+class CommandTableTest : public MenuTest {};
+
+TEST_F(CommandTableTest, EachCommandHasOneRowAndOneAction) {
+    std::set<int> ids;
+    for (const CommandRow& row : Frame()->Commands()) {
+        if (row.fill) {
+            continue;
+        }
+        EXPECT_TRUE(ids.insert(row.id).second) << "two rows for " << row.id;
+        ASSERT_NE(Act(row.id), nullptr) << row.id;
+        EXPECT_EQ(Act(row.id)->data().toInt(), row.id);
+    }
+}
+
+TEST_F(CommandTableTest, UndoAndRedoFollowTheActiveWindowsDocument) {
+    CQuorlinDoc* first = Doc();
+    ASSERT_TRUE(first->RenameEntry(false, 0, "Brass"));
+    Trigger(cmd::New);
+    CQuorlinDoc* second = Doc();
+    ASSERT_NE(second, first);
+    EXPECT_EQ(Act(cmd::Undo)->text(), QStringLiteral("&Undo\tCtrl+Z"));
+    EXPECT_FALSE(Act(cmd::Undo)->isEnabled());
+    ASSERT_TRUE(second->RenameEntry(true, 9, "Strings"));
+    EXPECT_EQ(Act(cmd::Undo)->text(), QStringLiteral("&Undo Rename Tone 22\tCtrl+Z"));
+
+    Frame()->GetMdiArea()->setActiveSubWindow(Frame()->ChildFrames().front());
+    ASSERT_EQ(Doc(), first);
+    EXPECT_EQ(Act(cmd::Undo)->text(), QStringLiteral("&Undo Rename Patch 11\tCtrl+Z"));
+    Trigger(cmd::Undo);
+    EXPECT_EQ(first->GetSysExData()->GetPatch(0)->GetName(), kEmptyName);
+    EXPECT_EQ(second->GetSysExData()->GetTone(9)->GetName(), "Strings") << "only the active one";
+    EXPECT_EQ(Act(cmd::Redo)->text(), QStringLiteral("&Redo Rename Patch 11\tCtrl+Y"));
+    EXPECT_TRUE(Act(cmd::Redo)->isEnabled());
+}
+
 }  // namespace

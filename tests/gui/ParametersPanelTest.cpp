@@ -203,7 +203,7 @@ TEST_F(ParametersPanelTest, EachDragIsOneStep) {
     EXPECT_EQ(ToneBytes(kTone23)[14], 40);
     Drag(cutoff, cutoff->width() / 4, true);
     EXPECT_EQ(ToneBytes(kTone23)[14], 40);
-    EXPECT_FALSE(Doc()->CanUndo()) << "there and back again changed nothing";
+    EXPECT_FALSE(Doc()->GetUndoStack().canUndo()) << "there and back again changed nothing";
 }
 
 TEST_F(ParametersPanelTest, ADamagedValueIsShownMarkedAndOnlyAnEditWritesAValidOne) {

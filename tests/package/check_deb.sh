@@ -26,6 +26,8 @@ usr/bin/quorlin
 usr/bin/quorlin-cli
 usr/share/applications/quorlin.desktop
 usr/share/doc/quorlin/README.md
+usr/share/doc/quorlin/changelog.gz
+usr/share/doc/quorlin/copyright
 usr/share/doc/quorlin/guide/editing.html
 usr/share/doc/quorlin/guide/index.html
 usr/share/doc/quorlin/guide/new-sounds.html
@@ -36,6 +38,7 @@ usr/share/icons/hicolor/32x32/apps/quorlin.png
 usr/share/icons/hicolor/scalable/apps/quorlin.svg
 usr/share/man/man1/mks80-sim.1.gz
 usr/share/man/man1/quorlin-cli.1.gz
+usr/share/man/man1/quorlin.1.gz
 usr/share/metainfo/org.velmora.quorlin.metainfo.xml
 usr/share/mime/packages/quorlin.xml"
 actual="$(cd "$root" && find . -type f | sed 's|^\./||' | LC_ALL=C sort)"
@@ -50,6 +53,15 @@ for wanted in libqt6widgets6 librtmidi qt6-qpa-plugins libc6; do
   grep -q "$wanted" <<<"$depends" || fail "Depends lacks $wanted: $depends"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = quorlin ] || fail "the package is not named quorlin"
+grep -q '^Quorlin developers <[^ ]*@[^ ]*>$' <<<"$(dpkg-deb -f "$deb" Maintainer)" ||
+  fail "the Maintainer has no address: $(dpkg-deb -f "$deb" Maintainer)"
+
+# Debian's own checks of a package: an error fails it, a warning is only shown.
+if ! lintian --fail-on error "$deb" >"$work/lintian.log" 2>&1; then
+  cat "$work/lintian.log" >&2
+  fail "lintian found errors"
+fi
+grep -v 'running with root privileges' "$work/lintian.log" >&2 || true
 
 share="$root/usr/share"
 grep -qx 'MimeType=application/x-quorlin-bank;' "$share/applications/quorlin.desktop" ||
@@ -66,7 +78,7 @@ grep -q '^50:application/x-quorlin-bank:\*\.m80$' "$work/mime/globs2" || fail "n
 grep -q ':application/x-sysex:\*\.syx$' "$work/mime/globs2" || fail "no glob for *.syx"
 
 # Manual pages without formatting warnings, each describing its own program.
-for page in quorlin-cli mks80-sim; do
+for page in quorlin quorlin-cli mks80-sim; do
   warnings="$(MANWIDTH=80 man --warnings -l "$share/man/man1/$page.1.gz" 2>&1 >"$work/$page.txt")"
   [ -z "$warnings" ] || fail "$page.1: $warnings"
   grep -q "^NAME" "$work/$page.txt" && grep -q "$page" "$work/$page.txt" || fail "$page.1 is empty"
@@ -76,6 +88,12 @@ done
 version="$(dpkg-deb -f "$deb" Version)"
 grep -q "<strong id=\"version\">$version</strong>" "$share/doc/quorlin/guide/version.html" ||
   fail "the version page does not state $version"
+
+# The changelog's newest entry is this version; the copyright file names the licence.
+version_line="$(gzip -dc "$share/doc/quorlin/changelog.gz" | head -n 1)"
+[[ "$version_line" == "quorlin ($version) "* ]] ||
+  fail "the changelog's newest entry is not $version: $version_line"
+grep -q '^License: MIT$' "$share/doc/quorlin/copyright" || fail "the copyright file names no licence"
 
 # The installed programs run from where the package puts them.
 "$root/usr/bin/quorlin-cli" new "$work/x.m80"

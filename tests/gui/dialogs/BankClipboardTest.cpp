@@ -11,10 +11,13 @@
 #include <optional>
 #include <vector>
 
+#include "AppFixture.h"
 #include "DialogTestSupport.h"
+#include "app/QuorlinDoc.h"
 #include "dialogs/DialogChooseToneToOverwrite.h"
 #include "platform/Prompter.h"
 #include "view/BankClipboard.h"
+#include "view/QuorlinView.h"
 
 namespace {
 
@@ -49,8 +52,34 @@ std::vector<int8_t> Bytes(const int8_t* in_data, int in_count) {
     return std::vector<int8_t>(in_data, in_data + in_count);
 }
 
-class BankClipboardTest : public ::testing::Test {
+// A bank window's view that notes the rows it is asked to bring up to date.
+class RowNotingView : public CQuorlinView {
+  public:
+    using CQuorlinView::CQuorlinView;
+    void RefreshRow(int in_row) override {
+        m_Rows.push_back(in_row);
+        CQuorlinView::RefreshRow(in_row);
+    }
+    std::vector<int> m_Rows;
+};
+
+// Copies come from a plain bank; pastes go where the program puts them: into a bank
+// document, one undoable step, its window told of each row that changed.
+class BankClipboardTest : public AppFixture {
   protected:
+    void SetUp() override {
+        MakeAppWithPorts();
+        m_Doc = new CQuorlinDoc(*m_App);
+        m_Doc->OnNewDocument();
+        m_TargetView = std::make_unique<RowNotingView>(*m_Doc);
+        m_TargetView->m_Rows.clear();
+    }
+    void TearDown() override {
+        m_TargetView.reset();
+        AppFixture::TearDown();
+    }
+    CSysExData& Target() const { return *m_Doc->GetSysExData(); }
+    // What the bank window's paste does, with the tone questions answered on script.
     // Gives patch in_index of in_bank bytes of its own and the two tone numbers.
     static void MakePatch(CSysExData& in_bank, int in_index, const std::string& in_name,
                           int8_t in_mode, int8_t in_first, int8_t in_second) {
@@ -76,22 +105,21 @@ class BankClipboardTest : public ::testing::Test {
         tone->SetName(in_name);
     }
     bool Paste(const QMimeData* in_data, int in_row, int in_column, ScriptedChooser& in_chooser) {
-        return PasteBankMimeData(in_data, m_Target, in_row, in_column, m_TargetView,
-                                 in_chooser.Chooser());
+        const std::optional<BankEntries> entries =
+            PastedEntries(in_data, Target(), in_row, in_column, in_chooser.Chooser());
+        return entries && m_Doc->PasteEntries(in_column != 0, in_row, *entries);
     }
     void ExpectToneUntouched(int in_index) {
-        EXPECT_EQ(m_Target.GetTone(in_index)->GetName(), kEmptyName) << in_index;
-        EXPECT_EQ(Bytes(m_Target.GetTone(in_index)->GetData(), TONE_PARAM_COUNT),
+        EXPECT_EQ(Target().GetTone(in_index)->GetName(), kEmptyName) << in_index;
+        EXPECT_EQ(Bytes(Target().GetTone(in_index)->GetData(), TONE_PARAM_COUNT),
                   Bytes(CToneData().GetData(), TONE_PARAM_COUNT))
             << in_index;
     }
 
-    platform::RecordingPrompter m_Prompter;
-    platform::ScopedPrompter m_Scope{m_Prompter};
     RecordingBankView m_SourceView;
     CSysExData m_Source{&m_SourceView};
-    RecordingBankView m_TargetView;
-    CSysExData m_Target{&m_TargetView};
+    CQuorlinDoc* m_Doc = nullptr;  // the application's; it goes with its last window
+    std::unique_ptr<RowNotingView> m_TargetView;
 };
 
 TEST_F(BankClipboardTest, APatchRecordCarriesThePatchAndBothOfItsTones) {
@@ -142,22 +170,22 @@ TEST_F(BankClipboardTest, PastingAPatchAsksForBothTonesAndWritesWhereTheUserChos
     EXPECT_TRUE(Paste(data.get(), 40, 0, chooser));
     // "16" and then "25" are offered.
     EXPECT_EQ(chooser.m_Asked, (std::vector<int>{5, 12}));
-    const CPatchData& patch = *m_Target.GetPatch(40);
+    const CPatchData& patch = *Target().GetPatch(40);
     EXPECT_EQ(patch.GetName(), "Sync Lead");
     // The pasted patch plays the tones placed for it; its other bytes are as copied.
     std::vector<int8_t> expected = Bytes(m_Source.GetPatch(2)->GetData(), 23);
     expected[3] = 30;
     expected[13] = 31;
     EXPECT_EQ(Bytes(patch.GetData(), 23), expected);
-    EXPECT_EQ(m_Target.GetTone(30)->GetName(), "Saw");
-    EXPECT_EQ(Bytes(m_Target.GetTone(30)->GetData(), 39),
+    EXPECT_EQ(Target().GetTone(30)->GetName(), "Saw");
+    EXPECT_EQ(Bytes(Target().GetTone(30)->GetData(), 39),
               Bytes(m_Source.GetTone(5)->GetData(), 39));
-    EXPECT_EQ(m_Target.GetTone(31)->GetName(), "Square");
-    EXPECT_EQ(Bytes(m_Target.GetTone(31)->GetData(), 39),
+    EXPECT_EQ(Target().GetTone(31)->GetName(), "Square");
+    EXPECT_EQ(Bytes(Target().GetTone(31)->GetData(), 39),
               Bytes(m_Source.GetTone(12)->GetData(), 39));
     ExpectToneUntouched(5);
     ExpectToneUntouched(12);
-    EXPECT_EQ(m_TargetView.m_Rows, (std::vector<int>{40, 30, 31}));
+    EXPECT_EQ(m_TargetView->m_Rows, (std::vector<int>{40, 30, 31}));
     EXPECT_EQ(m_Prompter.BeepCount(), 0);
 }
 
@@ -169,11 +197,11 @@ TEST_F(BankClipboardTest, CancelInEitherToneQuestionChangesNothing) {
     ScriptedChooser cancelSecond({30, std::nullopt});
     EXPECT_FALSE(Paste(data.get(), 40, 0, cancelSecond));
     EXPECT_EQ(cancelSecond.m_Asked.size(), 2u);
-    EXPECT_TRUE(m_Target.GetPatch(40)->IsEmpty());
+    EXPECT_TRUE(Target().GetPatch(40)->IsEmpty());
     for (int tone = 0; tone < BANK_SIZE; ++tone) {
         ExpectToneUntouched(tone);
     }
-    EXPECT_TRUE(m_TargetView.m_Rows.empty());
+    EXPECT_TRUE(m_TargetView->m_Rows.empty());
     EXPECT_EQ(m_Prompter.BeepCount(), 0);
 }
 
@@ -185,16 +213,16 @@ TEST_F(BankClipboardTest, ASingleTonePatchBringsItsFirstToneOnlyAndNamesItTwice)
     ScriptedChooser chooser({22});
     EXPECT_TRUE(Paste(data.get(), 1, 0, chooser));
     EXPECT_EQ(chooser.m_Asked, std::vector<int>{4});
-    EXPECT_EQ(m_Target.GetTone(22)->GetName(), "First");
-    EXPECT_EQ(m_Target.GetPatch(1)->GetData()[3], 22);
-    EXPECT_EQ(m_Target.GetPatch(1)->GetData()[13], 22);
+    EXPECT_EQ(Target().GetTone(22)->GetName(), "First");
+    EXPECT_EQ(Target().GetPatch(1)->GetData()[3], 22);
+    EXPECT_EQ(Target().GetPatch(1)->GetData()[13], 22);
     // No tone but the one chosen changes.
     for (int tone = 0; tone < BANK_SIZE; ++tone) {
         if (tone != 22) {
             ExpectToneUntouched(tone);
         }
     }
-    EXPECT_EQ(m_TargetView.m_Rows, (std::vector<int>{1, 22}));
+    EXPECT_EQ(m_TargetView->m_Rows, (std::vector<int>{1, 22}));
 }
 
 TEST_F(BankClipboardTest, ToneElevenCanBeChosenAndTheSameToneTwiceKeepsTheSecond) {
@@ -207,10 +235,10 @@ TEST_F(BankClipboardTest, ToneElevenCanBeChosenAndTheSameToneTwiceKeepsTheSecond
     ScriptedChooser chooser({0, 0});
     EXPECT_TRUE(Paste(data.get(), 8, 0, chooser));
     EXPECT_EQ(chooser.m_Asked, (std::vector<int>{0, 1}));
-    EXPECT_EQ(m_Target.GetTone(0)->GetName(), "High");
-    EXPECT_EQ(m_Target.GetPatch(8)->GetData()[3], 0);
-    EXPECT_EQ(m_Target.GetPatch(8)->GetData()[13], 0);
-    EXPECT_EQ(Bytes(m_Target.GetTone(0)->GetData(), 39), Bytes(m_Source.GetTone(1)->GetData(), 39));
+    EXPECT_EQ(Target().GetTone(0)->GetName(), "High");
+    EXPECT_EQ(Target().GetPatch(8)->GetData()[3], 0);
+    EXPECT_EQ(Target().GetPatch(8)->GetData()[13], 0);
+    EXPECT_EQ(Bytes(Target().GetTone(0)->GetData(), 39), Bytes(m_Source.GetTone(1)->GetData(), 39));
     ExpectToneUntouched(1);
 }
 
@@ -222,8 +250,8 @@ TEST_F(BankClipboardTest, EmptyEntriesArriveAsPlaceholdersAndLongNamesAreCut) {
     ScriptedChooser chooser({10});
     EXPECT_TRUE(Paste(data.get(), 0, 0, chooser));
     EXPECT_EQ(chooser.m_Asked, std::vector<int>{5});
-    EXPECT_EQ(m_Target.GetPatch(0)->GetName(), kPatchPlaceholder);
-    EXPECT_EQ(m_Target.GetTone(10)->GetName(), kTonePlaceholder);
+    EXPECT_EQ(Target().GetPatch(0)->GetName(), kPatchPlaceholder);
+    EXPECT_EQ(Target().GetTone(10)->GetName(), kTonePlaceholder);
     ExpectToneUntouched(5);
 
     const std::string forty = "0123456789abcdefghijABCDEFGHIJ0123456789";
@@ -232,8 +260,8 @@ TEST_F(BankClipboardTest, EmptyEntriesArriveAsPlaceholdersAndLongNamesAreCut) {
     EXPECT_EQ(RecordOf(*data, kToneFormatName)[30], 0);
     ScriptedChooser none({});
     EXPECT_TRUE(Paste(data.get(), 50, 1, none));
-    EXPECT_EQ(m_Target.GetTone(50)->GetName(), forty.substr(0, 30));
-    EXPECT_EQ(m_TargetView.m_Rows.back(), 50);
+    EXPECT_EQ(Target().GetTone(50)->GetName(), forty.substr(0, 30));
+    EXPECT_EQ(m_TargetView->m_Rows.back(), 50);
 }
 
 TEST_F(BankClipboardTest, TheWrongKindOfRecordOrNoRecordOnlyBeeps) {
@@ -250,7 +278,7 @@ TEST_F(BankClipboardTest, TheWrongKindOfRecordOrNoRecordOnlyBeeps) {
     EXPECT_FALSE(Paste(tone.get(), 64, 1, none));
     EXPECT_EQ(m_Prompter.BeepCount(), 6);
     EXPECT_TRUE(m_Prompter.Texts().empty());
-    EXPECT_TRUE(m_TargetView.m_Rows.empty());
+    EXPECT_TRUE(m_TargetView->m_Rows.empty());
     EXPECT_TRUE(none.m_Asked.empty());
 }
 
@@ -268,7 +296,7 @@ TEST_F(BankClipboardTest, ABlockShorterThanARecordIsRefusedWithTheBeep) {
     EXPECT_EQ(m_Prompter.BeepCount(), 4);
     EXPECT_TRUE(none.m_Asked.empty());
     ExpectToneUntouched(5);
-    EXPECT_TRUE(m_Target.GetPatch(5)->IsEmpty());
+    EXPECT_TRUE(Target().GetPatch(5)->IsEmpty());
 }
 
 TEST_F(BankClipboardTest, ALongerBlockIsReadForItsFirstRecordOnly) {
@@ -278,7 +306,7 @@ TEST_F(BankClipboardTest, ALongerBlockIsReadForItsFirstRecordOnly) {
     data.setData(kToneFormatName, block);
     ScriptedChooser none({});
     EXPECT_TRUE(Paste(&data, 9, 1, none));
-    EXPECT_EQ(m_Target.GetTone(9)->GetName(), kTonePlaceholder);
+    EXPECT_EQ(Target().GetTone(9)->GetName(), kTonePlaceholder);
 }
 
 TEST_F(BankClipboardTest, AToneNumberOutsideTheBankIsLeftOutOfCopyAndPaste) {
@@ -292,16 +320,16 @@ TEST_F(BankClipboardTest, AToneNumberOutsideTheBankIsLeftOutOfCopyAndPaste) {
     ScriptedChooser chooser({20});
     EXPECT_TRUE(Paste(data.get(), 6, 0, chooser));
     EXPECT_EQ(chooser.m_Asked, std::vector<int>{2});
-    EXPECT_EQ(m_Target.GetPatch(6)->GetName(), "Odd");
-    EXPECT_EQ(m_Target.GetTone(20)->GetName(), "Real");
-    EXPECT_EQ(m_TargetView.m_Rows, (std::vector<int>{6, 20}));
+    EXPECT_EQ(Target().GetPatch(6)->GetName(), "Odd");
+    EXPECT_EQ(Target().GetTone(20)->GetName(), "Real");
+    EXPECT_EQ(m_TargetView->m_Rows, (std::vector<int>{6, 20}));
     EXPECT_TRUE(m_Prompter.Texts().empty());
 
     // A negative second number, in a single-tone patch too.
     MakePatch(m_Source, 7, "Neg", 3, 1, -3);
     ScriptedChooser single({15});
     EXPECT_TRUE(Paste(CreateBankMimeData(m_Source, 7, 0).get(), 7, 0, single));
-    EXPECT_EQ(m_Target.GetPatch(7)->GetName(), "Neg");
+    EXPECT_EQ(Target().GetPatch(7)->GetName(), "Neg");
     EXPECT_TRUE(m_Prompter.Texts().empty());
 }
 
@@ -311,9 +339,9 @@ TEST_F(BankClipboardTest, AChoiceOfNoToneLeavesThatToneOut) {
     const auto data = CreateBankMimeData(m_Source, 2, 0);
     ScriptedChooser chooser({-1, 33});
     EXPECT_TRUE(Paste(data.get(), 4, 0, chooser));
-    EXPECT_EQ(m_Target.GetPatch(4)->GetName(), "Sync Lead");
-    EXPECT_EQ(m_Target.GetTone(33)->GetName(), "Square");
-    EXPECT_EQ(m_TargetView.m_Rows, (std::vector<int>{4, 33}));
+    EXPECT_EQ(Target().GetPatch(4)->GetName(), "Sync Lead");
+    EXPECT_EQ(Target().GetTone(33)->GetName(), "Square");
+    EXPECT_EQ(m_TargetView->m_Rows, (std::vector<int>{4, 33}));
     EXPECT_TRUE(m_Prompter.Texts().empty());
 }
 
@@ -327,10 +355,10 @@ TEST_F(BankClipboardTest, TheRecordOutlivesItsBankOnTheSystemClipboard) {
     }
     ScriptedChooser none({});
     EXPECT_TRUE(Paste(clipboard->mimeData(), 1, 1, none));
-    EXPECT_EQ(m_Target.GetTone(1)->GetName(), "Gone");
+    EXPECT_EQ(Target().GetTone(1)->GetName(), "Gone");
     // Pasted any number of times.
     EXPECT_TRUE(Paste(clipboard->mimeData(), 2, 1, none));
-    EXPECT_EQ(m_Target.GetTone(2)->GetName(), "Gone");
+    EXPECT_EQ(Target().GetTone(2)->GetName(), "Gone");
     clipboard->clear();
 }
 
@@ -340,14 +368,32 @@ TEST_F(BankClipboardTest, ARecordUnderQtsNameForAForeignWindowsFormatIsRead) {
                  RecordOf(*CreateBankMimeData(m_Source, 0, 1), kToneFormatName));
     ScriptedChooser none({});
     EXPECT_TRUE(Paste(&data, 3, 1, none));
-    EXPECT_EQ(m_Target.GetTone(3)->GetName(), kTonePlaceholder);
+    EXPECT_EQ(Target().GetTone(3)->GetName(), kTonePlaceholder);
 }
 
-TEST_F(BankClipboardTest, PastingThroughTheRealToneDialogs) {
+TEST_F(BankClipboardTest, TheBankWindowsPasteAsksThroughTheRealToneDialogsAndIsOneStep) {
     MakePatch(m_Source, 2, "Sync Lead", 0, 5, 12);
     MakeTone(m_Source, 5, "Saw", 1);
     MakeTone(m_Source, 12, "Square", 50);
     const auto data = CreateBankMimeData(m_Source, 2, 0);
+    m_TargetView->SelectCell(10, 0);
+    m_TargetView->m_Rows.clear();
+
+    // Cancel in the second dialog leaves everything as it was.
+    AnswerNextDialog([](QDialog& in_dialog) {
+        QTest::mouseClick(static_cast<CDialogChooseToneToOverwrite&>(in_dialog).m_OkButton,
+                          Qt::LeftButton);
+        AnswerNextDialog([](QDialog& in_second) {
+            QTest::mouseClick(static_cast<CDialogChooseToneToOverwrite&>(in_second).m_CancelButton,
+                              Qt::LeftButton);
+        });
+    });
+    EXPECT_FALSE(m_TargetView->PasteData(data.get()));
+    EXPECT_TRUE(Target().GetPatch(10)->IsEmpty());
+    EXPECT_TRUE(Target().GetTone(5)->IsEmpty());
+    EXPECT_TRUE(m_TargetView->m_Rows.empty());
+    EXPECT_FALSE(m_Doc->IsModified());
+
     std::vector<int> offered;
     // First question: step down one tone from "16" to "17"; second: take "25" as offered.
     AnswerNextDialog([&offered](QDialog& in_dialog) {
@@ -361,29 +407,21 @@ TEST_F(BankClipboardTest, PastingThroughTheRealToneDialogs) {
             QTest::keyClick(&again, Qt::Key_Return);
         });
     });
-    EXPECT_TRUE(
-        PasteBankMimeData(data.get(), m_Target, 10, 0, m_TargetView, DialogToneChooser(nullptr)));
+    EXPECT_TRUE(m_TargetView->PasteData(data.get()));
     EXPECT_EQ(offered, (std::vector<int>{5, 12}));
-    EXPECT_EQ(m_Target.GetTone(6)->GetName(), "Saw");
-    EXPECT_EQ(m_Target.GetTone(12)->GetName(), "Square");
-    EXPECT_EQ(m_Target.GetPatch(10)->GetName(), "Sync Lead");
+    EXPECT_EQ(Target().GetTone(6)->GetName(), "Saw");
+    EXPECT_EQ(Target().GetTone(12)->GetName(), "Square");
+    EXPECT_EQ(Target().GetPatch(10)->GetName(), "Sync Lead");
+    EXPECT_EQ(m_TargetView->m_Rows, (std::vector<int>{10, 6, 12}));
 
-    // Cancel in the second real dialog leaves everything as it was.
-    RecordingBankView otherView;
-    CSysExData other(&otherView);
-    AnswerNextDialog([](QDialog& in_dialog) {
-        QTest::mouseClick(static_cast<CDialogChooseToneToOverwrite&>(in_dialog).m_OkButton,
-                          Qt::LeftButton);
-        AnswerNextDialog([](QDialog& in_second) {
-            QTest::mouseClick(static_cast<CDialogChooseToneToOverwrite&>(in_second).m_CancelButton,
-                              Qt::LeftButton);
-        });
-    });
-    EXPECT_FALSE(
-        PasteBankMimeData(data.get(), other, 10, 0, otherView, DialogToneChooser(nullptr)));
-    EXPECT_TRUE(other.GetPatch(10)->IsEmpty());
-    EXPECT_TRUE(other.GetTone(5)->IsEmpty());
-    EXPECT_TRUE(otherView.m_Rows.empty());
+    // The whole paste is one step of the document's history.
+    EXPECT_TRUE(m_Doc->IsModified());
+    EXPECT_EQ(m_Doc->GetUndoStack().count(), 1);
+    EXPECT_EQ(m_Doc->GetUndoStack().undoText(), QStringLiteral("Paste Patch 23"));
+    m_Doc->GetUndoStack().undo();
+    EXPECT_TRUE(Target().GetPatch(10)->IsEmpty());
+    EXPECT_TRUE(Target().GetTone(6)->IsEmpty());
+    EXPECT_FALSE(m_Doc->IsModified());
 }
 
 }  // namespace

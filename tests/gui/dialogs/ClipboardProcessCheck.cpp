@@ -29,8 +29,8 @@ int PasteToneRecord() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData();
     std::printf("formats: %s\n",
                 data ? data->formats().join(", ").toLocal8Bit().constData() : "none");
-    const bool pasted = PasteBankMimeData(data, bank, 0, 1, view, ToneChooser());
-    std::printf("pasted: %d name: %s beeps: %d\n", pasted ? 1 : 0,
-                bank.GetTone(0)->GetName().c_str(), prompter.BeepCount());
-    return pasted && bank.GetTone(0)->GetName() == "Across" ? 0 : 1;
+    const std::optional<BankEntries> pasted = PastedEntries(data, bank, 0, 1, ToneChooser());
+    const bool across = pasted && pasted->size() == 1 && pasted->front().name == "Across";
+    std::printf("pasted: %d beeps: %d\n", across ? 1 : 0, prompter.BeepCount());
+    return across ? 0 : 1;
 }

@@ -376,8 +376,15 @@ void CParametersPanel::FollowView(CQuorlinView* in_view) {
                         Refresh();
                     }
                 }));
-            m_ViewConnections.push_back(
-                connect(in_view, &QObject::destroyed, this, [this]() { FollowView(nullptr); }));
+            m_ViewConnections.push_back(connect(in_view, &QObject::destroyed, this, [this]() {
+                // The view is half destroyed: forget it without looking at it as a view.
+                for (const QMetaObject::Connection& connection : m_ViewConnections) {
+                    disconnect(connection);
+                }
+                m_ViewConnections.clear();
+                m_ptrView.clear();
+                FollowSelection();
+            }));
         }
     }
     FollowSelection();

@@ -11,6 +11,8 @@
 #include "bank/Archive.h"
 #include "bank/BlockLayout.h"
 #include "midi/HandshakeMessages.h"
+#include "mks80/Messages.h"
+#include "mks80/Parameters.h"
 
 namespace {
 
@@ -48,6 +50,12 @@ bool SevenBitBody(const std::vector<uint8_t>& in_message) {
 
 Mks80Engine::Mks80Engine(Mks80Options in_options, std::string in_memoryPath)
     : m_Options(in_options), m_MemoryPath(std::move(in_memoryPath)), m_Memory(&m_View) {
+    LoadMemory();
+    // Switched on, it plays its first patch.
+    LoadSound(0);
+}
+
+void Mks80Engine::LoadMemory() {
     if (m_MemoryPath.empty()) {
         FillDemonstrationBank(m_Memory);
         return;
@@ -86,9 +94,8 @@ void Mks80Engine::FillDemonstrationBank(CSysExData& in_bank) {
         for (int8_t& b : patchBytes) {
             b = bytes.Next();
         }
-        // Bytes 3 and 13 of a patch name the tones it plays.
-        patchBytes[3] = static_cast<int8_t>(i);
-        patchBytes[13] = static_cast<int8_t>((i * 5 + 1) % BANK_SIZE);
+        patchBytes[mks80::PATCH_UPPER_TONE_BYTE] = static_cast<int8_t>(i);
+        patchBytes[mks80::PATCH_LOWER_TONE_BYTE] = static_cast<int8_t>((i * 5 + 1) % BANK_SIZE);
         tone->SetData(toneBytes);
         patch->SetData(patchBytes);
         tone->SetName(std::string(kToneWords[i % 8]) + " " + EntryNumber(i));
@@ -149,6 +156,47 @@ bool Mks80Engine::SaveMemory() {
     return true;
 }
 
+void Mks80Engine::LoadSound(int in_index) {
+    const int8_t* patch = m_Memory.GetPatch(in_index)->GetData();
+    std::copy(patch, patch + mks80::PATCH_BYTES, m_Sound.patch.begin());
+    // A tone number out of range still plays some tone: the nearest.
+    const auto tone = [&](int in_byte) {
+        const int number = std::clamp(static_cast<int>(patch[in_byte]), 0, BANK_SIZE - 1);
+        return m_Memory.GetTone(number)->GetData();
+    };
+    const int8_t* upper = tone(mks80::PATCH_UPPER_TONE_BYTE);
+    const int8_t* lower = tone(mks80::PATCH_LOWER_TONE_BYTE);
+    std::copy(upper, upper + mks80::TONE_BYTES, m_Sound.upperTone.begin());
+    std::copy(lower, lower + mks80::TONE_BYTES, m_Sound.lowerTone.begin());
+}
+
+std::vector<std::vector<uint8_t>> Mks80Engine::SelectPatch(int in_index) {
+    LoadSound(in_index);
+    const uint8_t device = mks80::DeviceByte(m_Options.channel);
+    std::vector<std::vector<uint8_t>> out{mks80::Pgr(device, in_index)};
+    for (std::vector<uint8_t>& apr : mks80::PatchSound(
+             device, m_Sound.patch.data(), m_Sound.upperTone.data(), m_Sound.lowerTone.data())) {
+        out.push_back(std::move(apr));
+    }
+    return out;
+}
+
+std::optional<std::vector<uint8_t>> Mks80Engine::EditSound(mks80::Kind in_kind, mks80::Half in_half,
+                                                           int in_number, int in_value) {
+    const mks80::Parameter* param = mks80::FindParameter(in_kind, in_number);
+    if (param == nullptr || mks80::StoredFromMessage(*param, in_value) < 0) {
+        return std::nullopt;
+    }
+    const std::vector<uint8_t> ipr =
+        mks80::Ipr(mks80::DeviceByte(m_Options.channel), in_kind, in_half, {{in_number, in_value}});
+    const std::optional<mks80::LiveMessage> live = mks80::ParseLiveMessage(ipr.data(), ipr.size());
+    if (!live) {
+        return std::nullopt;
+    }
+    mks80::ApplyLiveMessage(*live, m_Sound);
+    return ipr;
+}
+
 std::vector<uint8_t> Mks80Engine::Short(uint8_t in_command) const {
     const auto message = mks80::ShortHandshake(in_command, mks80::DeviceByte(m_Options.channel));
     return std::vector<uint8_t>(message.begin(), message.end());
@@ -183,6 +231,14 @@ std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t
     if (in_message[3] != mks80::DeviceByte(m_Options.channel)) {
         return out;  // for another instrument on the same cable
     }
+    const uint8_t command = in_message[2];
+    if (command == mks80::CMD_APR || command == mks80::CMD_IPR || command == mks80::CMD_PGR) {
+        // The sound it plays now, never its memory; nothing is answered.
+        if (const auto live = mks80::ParseLiveMessage(in_message.data(), in_message.size())) {
+            mks80::ApplyLiveMessage(*live, m_Sound);
+        }
+        return out;
+    }
     auto answer = [&](std::vector<uint8_t> in_answer) {
         if (m_Options.activeSensing) {
             out.push_back({kActiveSensing});
@@ -190,7 +246,6 @@ std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t
         out.push_back(std::move(in_answer));
     };
 
-    const uint8_t command = in_message[2];
     if (m_Options.reject && (command == HS_RQD || command == HS_WSD || command == HS_DAT)) {
         m_State = State::Idle;
         answer(Short(HS_RJC));

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "bank/SysExData.h"
+#include "mks80/SoundTracker.h"
 
 // How the virtual instrument behaves; the switches make it a test partner.
 struct Mks80Options {
@@ -24,7 +26,9 @@ struct Mks80Options {
 };
 
 // The MKS-80's handshake bulk dump, with no transport: a complete message in, the
-// instrument's answers out. Its memory is a bank kept in a bank file.
+// instrument's answers out. Its memory is a bank kept in a bank file. Beside the memory
+// it keeps the sound it plays now, which APR and IPR change (never the memory) and which
+// its panel selects and edits.
 class Mks80Engine {
   public:
     // in_memoryPath empty: the memory lives only as long as the engine. A missing
@@ -42,6 +46,17 @@ class Mks80Engine {
     // Completed dumps received from the host since construction.
     int DumpsReceived() const { return m_DumpsReceived; }
 
+    // The sound it plays now: patch 11 of its memory with its tones until told otherwise.
+    const mks80::CurrentSound& Sound() const { return m_Sound; }
+    // Its panel: patch in_index (0 to 63) of the memory with the tones it names becomes the
+    // current sound. Returns what it announces: the PGR, then the four APRs.
+    std::vector<std::vector<uint8_t>> SelectPatch(int in_index);
+    // Its panel: one parameter of the current sound (a tone edits the upper tone) set to
+    // the message value in_value. Returns the IPR it announces, or nothing (and nothing
+    // changes) when there is no such parameter or the parameter has no such value.
+    std::optional<std::vector<uint8_t>> EditSound(mks80::Kind in_kind, mks80::Half in_half,
+                                                  int in_number, int in_value);
+
     // $QUORLIN_VIRTUAL_MEMORY if set, else $XDG_DATA_HOME/Quorlin/virtual-mks80.m80
     // (XDG_DATA_HOME defaulting to ~/.local/share).
     static std::string DefaultMemoryPath();
@@ -53,11 +68,16 @@ class Mks80Engine {
 
     std::vector<uint8_t> Short(uint8_t in_command) const;
     std::vector<uint8_t> DataBlock(int in_block);
+    // The memory from its file, or the demonstration bank.
+    void LoadMemory();
+    // Patch in_index of the memory and its tones as the current sound.
+    void LoadSound(int in_index);
 
     Mks80Options m_Options;
     std::string m_MemoryPath;
     CNullBankView m_View;
     CSysExData m_Memory;
+    mks80::CurrentSound m_Sound;
     State m_State = State::Idle;
     int m_Block = 0;
     int m_DumpsReceived = 0;

@@ -1,7 +1,10 @@
 // mks80-sim: the virtual MKS-80 on MIDI ports of its own ("MKS-80 in" and
 // "MKS-80 out") that other programs connect to, for end-to-end tests and for
-// trying Quorlin without the hardware.
+// trying Quorlin without the hardware. Lines on its standard input work its panel.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <csignal>
@@ -17,6 +20,7 @@
 #include "midi/Mks80Engine.h"
 #include "midi/RtMidiService.h"
 #include "platform/CommandLine.h"
+#include "sim/PanelLine.h"
 
 namespace {
 
@@ -27,6 +31,19 @@ const char* const kHelp =
     "\"MKS-80 out\" until it is interrupted (SIGINT or SIGTERM), then saves its memory.\n"
     "Prints \"mks80-sim: ready\" once the ports exist.\n"
     "\n"
+    "Like the hardware in its MIDI function III, it keeps the sound it plays now: an APR\n"
+    "or IPR on its channel changes that sound, never its memory, and is not answered.\n"
+    "Lines on standard input work its panel and are announced as the hardware does:\n"
+    "  select NUMBER        patch NUMBER (11 to 88) of its memory becomes the current\n"
+    "                       sound: it sends a PGR, then the APRs of the patch's upper and\n"
+    "                       lower half and of the upper and lower tone the patch names\n"
+    "  edit tone|upper|lower PARAM VALUE\n"
+    "                       parameter PARAM of the current upper tone (tone) or of a patch\n"
+    "                       half to VALUE, the value the messages carry: it sends an IPR\n"
+    "  send HEX...          sends these bytes (F0 ... F7, two hex digits each) as they are\n"
+    "A line it cannot take is named on standard error and changes nothing. The end of\n"
+    "standard input does not stop it.\n"
+    "\n"
     "Options:\n"
     "  --api jack|alsa      the MIDI API to make the ports on (default: the first that starts)\n"
     "  --channel N          MIDI channel 1 to 16 (default 1)\n"
@@ -35,6 +52,8 @@ const char* const kHelp =
     "                       $XDG_DATA_HOME/Quorlin/virtual-mks80.m80)\n"
     "  --answer-ms MS       how long the instrument takes to answer (default 0)\n"
     "  --wire-time          every message takes its 31 250 baud wire time\n"
+    "  --verbose            print every message received and sent on standard output,\n"
+    "                       one a line: \"received F0 41 ...\" or \"sent F0 41 ...\"\n"
     "\n"
     "Faults, for tests:\n"
     "  --silent             never answer\n"
@@ -61,6 +80,7 @@ void OnSignal(int) {
 
 struct Settings {
     int sensingMs = 0;
+    bool verbose = false;
     std::string api;
     std::string memoryPath;
     Mks80Options options;
@@ -130,6 +150,8 @@ int Parse(const std::vector<std::string>& in_args, Settings& out_settings) {
             if (!number(1, 60000, out_settings.sensingMs, "milliseconds, 1 to 60000")) {
                 return 1;
             }
+        } else if (arg == "--verbose") {
+            out_settings.verbose = true;
         } else if (arg == "--wire-time") {
             out_settings.options.wireTime = true;
         } else if (arg == "--silent") {
@@ -149,38 +171,95 @@ int Parse(const std::vector<std::string>& in_args, Settings& out_settings) {
     return -1;
 }
 
-// What the input callback hands over to the main thread: a complete message and
-// the buffer it came in, to be queued again there (the callback may not call
-// back into the service).
+// What the main thread is handed, in order of arrival: a complete message with the
+// buffer it came in (null for a short message), to be queued again there (the callback
+// may not call back into the service), or a line from standard input.
+struct InboxItem {
+    std::vector<uint8_t> message;
+    MidiHdr* header = nullptr;
+    bool isLine = false;
+    std::string line;
+};
+
 class Inbox {
   public:
-    void Put(std::vector<uint8_t> in_message, MidiHdr* in_header) {
+    void Put(InboxItem in_item) {
         std::lock_guard<std::mutex> lock(m_Mutex);
-        m_Items.push_back({std::move(in_message), in_header});
+        m_Items.push_back(std::move(in_item));
         m_Changed.notify_one();
     }
-    // Waits up to in_wait for the next message; false when none came.
-    bool Take(std::vector<uint8_t>& out_message, MidiHdr*& out_header,
-              std::chrono::milliseconds in_wait) {
+    // Waits up to in_wait for the next item; false when none came.
+    bool Take(InboxItem& out_item, std::chrono::milliseconds in_wait) {
         std::unique_lock<std::mutex> lock(m_Mutex);
         if (!m_Changed.wait_for(lock, in_wait, [this] { return !m_Items.empty(); })) {
             return false;
         }
-        out_message = std::move(m_Items.front().message);
-        out_header = m_Items.front().header;
+        out_item = std::move(m_Items.front());
         m_Items.pop_front();
         return true;
     }
 
   private:
-    struct Item {
-        std::vector<uint8_t> message;
-        MidiHdr* header;
-    };
     std::mutex m_Mutex;
     std::condition_variable m_Changed;
-    std::deque<Item> m_Items;
+    std::deque<InboxItem> m_Items;
 };
+
+// The bytes of a short message as the service packs them, status in the low byte.
+std::vector<uint8_t> ShortBytes(uint32_t in_packed) {
+    const uint8_t status = static_cast<uint8_t>(in_packed & 0xFF);
+    size_t length = 1;
+    if ((status >= 0x80 && status < 0xC0) || (status >= 0xE0 && status < 0xF0) || status == 0xF2) {
+        length = 3;
+    } else if ((status >= 0xC0 && status < 0xE0) || status == 0xF1 || status == 0xF3) {
+        length = 2;
+    }
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i < length; ++i) {
+        bytes.push_back(static_cast<uint8_t>((in_packed >> (8 * i)) & 0xFF));
+    }
+    return bytes;
+}
+
+// Hands every line of standard input to in_inbox until its end. Never joined: it may
+// sit in a read when the simulator ends. Shares the inbox, so either may go first.
+void ReadLines(std::shared_ptr<Inbox> in_inbox) {
+    std::string pending;
+    char chunk[512];
+    for (;;) {
+        const ssize_t got = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (got == 0) {
+            return;  // the end of input: the instrument plays on
+        }
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            if (errno == EIO) {
+                // A terminal that is not ours while we run in the background; it may be later.
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+                continue;
+            }
+            return;
+        }
+        pending.append(chunk, static_cast<size_t>(got));
+        for (size_t end; (end = pending.find('\n')) != std::string::npos;) {
+            InboxItem item;
+            item.isLine = true;
+            item.line = pending.substr(0, end);
+            pending.erase(0, end + 1);
+            in_inbox->Put(std::move(item));
+        }
+    }
+}
+
+// "received ..." or "sent ...", at once, for a test that reads along.
+void Trace(bool in_verbose, const char* in_what, const std::vector<uint8_t>& in_bytes) {
+    if (in_verbose) {
+        std::printf("%s %s\n", in_what, HexBytes(in_bytes).c_str());
+        std::fflush(stdout);
+    }
+}
 
 void Pause(std::chrono::microseconds in_time) {
     const auto end = std::chrono::steady_clock::now() + in_time;
@@ -192,8 +271,8 @@ void Pause(std::chrono::microseconds in_time) {
     }
 }
 
-bool SendAnswer(RtMidiService& in_service, MidiHandle in_out,
-                const std::vector<uint8_t>& in_bytes) {
+bool SendAnswer(RtMidiService& in_service, MidiHandle in_out, const std::vector<uint8_t>& in_bytes,
+                bool in_verbose) {
     MidiHdr header;
     header.data = in_bytes;
     header.bufferLength = static_cast<uint32_t>(in_bytes.size());
@@ -203,17 +282,18 @@ bool SendAnswer(RtMidiService& in_service, MidiHandle in_out,
     }
     (void)in_service.OutUnprepareHeader(in_out, header);
     if (result != MMSYSERR_NOERROR) {
-        std::fprintf(stderr, "mks80-sim: sending an answer of %zu bytes failed (error %u)\n",
+        std::fprintf(stderr, "mks80-sim: sending a message of %zu bytes failed (error %u)\n",
                      in_bytes.size(), static_cast<unsigned>(result));
         return false;
     }
+    Trace(in_verbose, "sent", in_bytes);
     return true;
 }
 
 int Run(const Settings& in_settings) {
     // The inbox and the buffers outlive the service, whose input may use them
     // until its ports are closed.
-    Inbox inbox;
+    const auto inbox = std::make_shared<Inbox>();
     std::vector<std::unique_ptr<MidiHdr>> buffers;
     RtMidiService service(in_settings.api, "mks80-sim");
     if (service.ApiNames().empty()) {
@@ -227,18 +307,21 @@ int Run(const Settings& in_settings) {
     MidiHandle out = kNoMidiHandle;
     MMRESULT result = service.InOpenVirtual(
         in, "MKS-80 in",
-        [&inbox](MidiHandle, MidiInEvent in_event, MidiHdr* in_header, uint32_t, uint32_t) {
-            if (in_header == nullptr) {
+        [inbox](MidiHandle, MidiInEvent in_event, MidiHdr* in_header, uint32_t in_param1,
+                uint32_t) {
+            InboxItem item;
+            if (in_event == MidiInEvent::Data) {
+                item.message = ShortBytes(in_param1);
+            } else if (in_header == nullptr) {
                 return;
-            }
-            std::vector<uint8_t> message;
-            if (in_event == MidiInEvent::LongData) {
-                message.assign(in_header->data.begin(),
-                               in_header->data.begin() + in_header->bytesRecorded);
+            } else if (in_event == MidiInEvent::LongData) {
+                item.message.assign(in_header->data.begin(),
+                                    in_header->data.begin() + in_header->bytesRecorded);
             }
             // A message too long for the buffer is no message of the protocol;
             // its buffer still goes back into the queue.
-            inbox.Put(std::move(message), in_header);
+            item.header = in_header;
+            inbox->Put(std::move(item));
         });
     if (result == MMSYSERR_NOERROR) {
         result = service.InStart(in);
@@ -268,6 +351,7 @@ int Run(const Settings& in_settings) {
                  in_settings.memoryPath.c_str());
     std::printf("mks80-sim: ready\n");
     std::fflush(stdout);
+    std::thread(ReadLines, inbox).detach();
 
     using Clock = std::chrono::steady_clock;
     const std::chrono::milliseconds sensingPeriod(in_settings.sensingMs);
@@ -277,24 +361,37 @@ int Run(const Settings& in_settings) {
         if (in_settings.sensingMs > 0) {
             const Clock::time_point now = Clock::now();
             if (now >= nextSensing) {
-                (void)SendAnswer(service, out, {0xFE});
+                (void)SendAnswer(service, out, {0xFE}, in_settings.verbose);
                 nextSensing = now + sensingPeriod;
             }
             wait = std::min(
                 wait, std::chrono::duration_cast<std::chrono::milliseconds>(nextSensing - now));
         }
-        std::vector<uint8_t> message;
-        MidiHdr* header = nullptr;
-        if (!inbox.Take(message, header, wait)) {
+        InboxItem item;
+        if (!inbox->Take(item, wait)) {
             continue;
         }
-        if (service.InAddBuffer(in, *header) != MMSYSERR_NOERROR) {
+        if (item.isLine) {
+            const PanelAction action = RunPanelLine(item.line, engine);
+            if (!action.error.empty()) {
+                std::fprintf(stderr, "mks80-sim: %s\n", action.error.c_str());
+            }
+            for (const std::vector<uint8_t>& message : action.messages) {
+                (void)SendAnswer(service, out, message, in_settings.verbose);
+            }
+            continue;
+        }
+        if (item.header && service.InAddBuffer(in, *item.header) != MMSYSERR_NOERROR) {
             std::fprintf(stderr, "mks80-sim: an input buffer could not be queued again\n");
         }
-        if (message.empty()) {
+        if (item.message.empty()) {
             continue;
         }
-        const std::vector<std::vector<uint8_t>> answers = engine.Receive(message);
+        Trace(in_settings.verbose, "received", item.message);
+        if (item.header == nullptr) {
+            continue;  // a short message: nothing the instrument answers
+        }
+        const std::vector<std::vector<uint8_t>> answers = engine.Receive(item.message);
         if (answers.empty()) {
             continue;
         }
@@ -306,10 +403,10 @@ int Run(const Settings& in_settings) {
             if (g_Stop) {
                 break;
             }
-            (void)SendAnswer(service, out, answer);
+            (void)SendAnswer(service, out, answer, in_settings.verbose);
             if (in_settings.sensingMs > 0 && Clock::now() >= nextSensing) {
                 // Between the messages of an answer, as on a real cable.
-                (void)SendAnswer(service, out, {0xFE});
+                (void)SendAnswer(service, out, {0xFE}, in_settings.verbose);
                 nextSensing = Clock::now() + sensingPeriod;
             }
         }
@@ -335,5 +432,7 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    // Reading a terminal from the background must not stop the instrument.
+    std::signal(SIGTTIN, SIG_IGN);
     return Run(settings);
 }

@@ -80,11 +80,11 @@ TEST(Mks80EngineSound, ItsPanelAnnouncesAPatchAndEachEdit) {
     CSysExData& memory = engine.Memory();
     const std::string memoryBefore = MemoryBytes(memory);
 
-    // Patch 34 is index 25.
-    const std::vector<Bytes> sent = engine.SelectPatch(25);
+    // Patch 34 is index 19.
+    const std::vector<Bytes> sent = engine.SelectPatch(19);
     ASSERT_EQ(sent.size(), 5u);
-    EXPECT_EQ(sent[0], (Bytes{0xF0, 0x41, 0x34, 0x00, 0x20, 0x30, 0x00, 0x00, 25, 0x00, 0xF7}));
-    const int8_t* patch = memory.GetPatch(25)->GetData();
+    EXPECT_EQ(sent[0], (Bytes{0xF0, 0x41, 0x34, 0x00, 0x20, 0x30, 0x00, 0x00, 19, 0x00, 0xF7}));
+    const int8_t* patch = memory.GetPatch(19)->GetData();
     const int8_t* upper = memory.GetTone(patch[mks80::PATCH_UPPER_TONE_BYTE])->GetData();
     const int8_t* lower = memory.GetTone(patch[mks80::PATCH_LOWER_TONE_BYTE])->GetData();
     EXPECT_EQ(sent[1], mks80::PatchApr(0, Half::Upper, patch));

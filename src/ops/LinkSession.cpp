@@ -4,6 +4,7 @@
 
 #include "midi/LinkTexts.h"
 #include "midi/MidiManager.h"
+#include "ops/LiveOps.h"
 #include "platform/EventLoop.h"
 
 namespace ops {
@@ -50,6 +51,32 @@ TransferResult LinkSession::Run(TransferKind in_kind, CSysExData& io_bank) {
     // The caller takes its bank back: a transfer that has not ended stops here, quietly.
     m_ptrLink->ForgetSysExData(&io_bank);
     return result;
+}
+
+LiveSendResult LinkSession::SendLive(const std::vector<std::vector<uint8_t>>& in_messages) {
+    return SendAll(*m_ptrLink, in_messages);
+}
+
+LinkSession::ListenEnd LinkSession::Listen(
+    const std::function<bool(const std::vector<uint8_t>&)>& in_take, int64_t in_limitMs,
+    const std::function<void()>& in_listening) {
+    bool done = false;
+    m_ptrLink->SetInputListener([&](const MidiArrival& in_arrival) {
+        if (!done && in_arrival.event == MidiInEvent::LongData && in_take(in_arrival.bytes)) {
+            done = true;
+            m_ptrLoop->Quit();
+        }
+    });
+    ListenEnd end = ListenEnd::NoInput;
+    if (m_ptrLink->ListenBetweenTransfers()) {
+        if (in_listening) {
+            in_listening();
+        }
+        (void)m_ptrLoop->Run(in_limitMs);
+        end = done ? ListenEnd::Done : ListenEnd::TimedOut;
+    }
+    m_ptrLink->SetInputListener({});
+    return end;
 }
 
 void LinkSession::TransferProgress(TransferKind in_kind, int in_blocksDone) {

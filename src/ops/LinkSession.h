@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "midi/MidiHost.h"
+#include "midi/MidiPorts.h"
 
 class CMidiManager;
 class CSysExData;
@@ -54,6 +56,17 @@ class LinkSession : private MidiHost {
     TransferResult Fetch(CSysExData& io_bank);
     // Sends in_bank into the instrument.
     TransferResult Send(CSysExData& in_bank);
+
+    // Sends messages about the sound the instrument plays now, in order, between
+    // transfers; stops at the first that does not go and says why.
+    LiveSendResult SendLive(const std::vector<std::vector<uint8_t>>& in_messages);
+    enum class ListenEnd { Done, TimedOut, NoInput };
+    // Listens between transfers: hands each whole system-exclusive message that comes
+    // in to in_take until it returns true (Done) or in_limitMs have passed (TimedOut).
+    // NoInput when the input device could not be opened; in_listening is called once
+    // it is open.
+    ListenEnd Listen(const std::function<bool(const std::vector<uint8_t>&)>& in_take,
+                     int64_t in_limitMs, const std::function<void()>& in_listening = {});
 
   private:
     TransferResult Run(TransferKind in_kind, CSysExData& io_bank);

@@ -66,6 +66,15 @@ int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules&
     return kExitOk;
 }
 
+void KeepEmptyNames(CSysExData& io_bank, const BankReadReport& in_report) {
+    for (int each : in_report.emptyInFile.patches) {
+        io_bank.GetPatch(each)->SetName(kEmptyName);
+    }
+    for (int each : in_report.emptyInFile.tones) {
+        io_bank.GetTone(each)->SetName(kEmptyName);
+    }
+}
+
 int ReadLibrary(const std::string& in_folder, CLibraryIndex& out_index) {
     out_index = CLibraryIndex::Build(in_folder);
     if (!out_index.FolderRead()) {

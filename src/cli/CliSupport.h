@@ -27,6 +27,11 @@ struct InputRules {
 int ReadInput(const std::string& in_path, CSysExData& io_bank, const InputRules& in_rules = {},
               BankReadReport* out_report = nullptr);
 
+// Reading gave the entries the file names "------Empty------" their placeholder names;
+// this puts them back as they were, so that only an entry a command changes becomes a
+// loaded one when the bank is written back.
+void KeepEmptyNames(CSysExData& io_bank, const BankReadReport& in_report);
+
 // Reads the library folder in_folder into out_index and names on stderr the files it
 // skipped. Returns 0, or the exit code after saying why the folder could not be read.
 int ReadLibrary(const std::string& in_folder, CLibraryIndex& out_index);

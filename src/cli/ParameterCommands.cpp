@@ -177,14 +177,7 @@ int RunSetCommand(std::vector<std::string> in_args) {
     if (int code = ReadInput(positional[0], bank, rules, &report)) {
         return code;
     }
-    // Loading gave the entries the file names "------Empty------" placeholder names;
-    // they go back as they were, and only the entry changed here becomes a loaded one.
-    for (int each : report.emptyInFile.patches) {
-        bank.GetPatch(each)->SetName(kEmptyName);
-    }
-    for (int each : report.emptyInFile.tones) {
-        bank.GetTone(each)->SetName(kEmptyName);
-    }
+    KeepEmptyNames(bank, report);
     CPatchData* patch = kind == Kind::Patch ? bank.GetPatch(index) : nullptr;
     CToneData* tone = kind == Kind::Tone ? bank.GetTone(index) : nullptr;
     const int8_t* current = patch ? patch->GetData() : tone->GetData();

@@ -120,17 +120,6 @@ int TargetOf(const SoundArgs& in_args, std::string& out_target) {
     return kExitOk;
 }
 
-// Reading gave the entries the file names "------Empty------" their placeholder names;
-// they go back as they were, so that only the entry changed here becomes a loaded one.
-void KeepEmptyNames(CSysExData& io_bank, const BankReadReport& in_report) {
-    for (int each : in_report.emptyInFile.patches) {
-        io_bank.GetPatch(each)->SetName(kEmptyName);
-    }
-    for (int each : in_report.emptyInFile.tones) {
-        io_bank.GetTone(each)->SetName(kEmptyName);
-    }
-}
-
 // Puts the new bytes into the entry and writes the bank. Through SetData, so an empty
 // entry that changes becomes a loaded one; an entry left as it was keeps its name.
 int WriteSound(CSysExData& io_bank, const EntryChoice& in_entry,

@@ -157,16 +157,22 @@ int FindDevice(const std::string& in_spec, const char* in_kind, unsigned in_coun
 }
 
 // The devices the command names, found among in_service's; kExitOk or the usage error.
+// A device not named stays device 0, for a command that uses only the other direction.
 int FindDevices(const TransferArgs& in_args, MidiService& in_service, ops::LinkSetup& out_setup) {
-    if (int code = FindDevice(
-            in_args.in, "input", in_service.InGetNumDevs(),
-            [&](unsigned id, std::string& name) { return in_service.InGetDevCaps(id, name); },
-            out_setup.inDevice);
-        code != kExitOk) {
-        return code;
-    }
     out_setup.channel = in_args.channel;
     out_setup.delayMs = in_args.delay;
+    if (!in_args.in.empty()) {
+        if (int code = FindDevice(
+                in_args.in, "input", in_service.InGetNumDevs(),
+                [&](unsigned id, std::string& name) { return in_service.InGetDevCaps(id, name); },
+                out_setup.inDevice);
+            code != kExitOk) {
+            return code;
+        }
+    }
+    if (in_args.out.empty()) {
+        return kExitOk;
+    }
     return FindDevice(
         in_args.out, "output", in_service.OutGetNumDevs(),
         [&](unsigned id, std::string& name) { return in_service.OutGetDevCaps(id, name); },
@@ -217,6 +223,15 @@ int InSession(const TransferArgs& in_args,
 }
 
 }  // namespace
+
+int RunInLinkSession(const std::string& in_in, const std::string& in_out, int in_channel,
+                     const std::function<int(ops::LinkSession& io_session)>& in_body) {
+    TransferArgs args;
+    args.in = in_in;
+    args.out = in_out;
+    args.channel = in_channel;
+    return InSession(args, in_body);
+}
 
 int RunPortsCommand(std::vector<std::string> in_args) {
     if (!in_args.empty()) {

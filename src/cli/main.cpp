@@ -12,6 +12,7 @@
 #include "cli/CliExit.h"
 #include "cli/CliSupport.h"
 #include "cli/LibraryCommands.h"
+#include "cli/LiveCommands.h"
 #include "cli/ParameterCommands.h"
 #include "cli/SoundCommands.h"
 #include "cli/TransferCommands.h"
@@ -72,6 +73,20 @@ const char* const kHelp =
     "                                   files of DIR and its subfolders nearest to entry NUMBER\n"
     "                                   of FILE, nearest first (see the user guide for the\n"
     "                                   distance)\n"
+    "  audition FILE NUMBER patch|tone --out DEV [--channel N] [--force]\n"
+    "                                   play entry NUMBER on the MKS-80 as the desktop program\n"
+    "                                   does on selecting it: a patch as the APRs of its upper\n"
+    "                                   and lower half and of the upper and lower tone it names,\n"
+    "                                   a tone as both the upper and the lower tone. Only the\n"
+    "                                   sound it plays now changes, never its memory\n"
+    "  take FILE NUMBER --in DEV [--channel N] [--wait SECONDS] [-o OUT.m80]\n"
+    "                                   wait up to SECONDS (default 60) for the MKS-80 to\n"
+    "                                   announce the patch selected on it, and keep it: the\n"
+    "                                   patch into entry NUMBER, its two tones into the tones\n"
+    "                                   the patch names, OVERWRITING those tones of the bank;\n"
+    "                                   writes OUT, or FILE itself (a bank file, .m80), and\n"
+    "                                   says on stdout what it took. Anything else that comes\n"
+    "                                   in is let go; nothing announced in time writes nothing\n"
     "\n"
     "DEV is a device id or name from quorlin-cli ports: the exact name, or a part of\n"
     "one that no other device of that kind has. Ids change as MIDI clients come and go.\n"
@@ -115,7 +130,8 @@ const char* const kHelp =
     "     (a MIDI device that the system refuses to open ends the program this way)\n"
     "  2  an input file is missing, unreadable, not a regular file, neither a bank file nor a\n"
     "     dump, or refused as partial or for bytes of 80H or more\n"
-    "  3  a transfer with the MKS-80 failed or arrived damaged\n"
+    "  3  a transfer with the MKS-80 failed or arrived damaged; take: nothing was announced\n"
+    "     in time; audition: the MIDI output refused the sound\n"
     "  4  the output file or standard output could not be written, or the output file is\n"
     "     read-only\n"
     "  5  diff, verify: the banks hold different parameter bytes (names alone give 0)\n";
@@ -223,12 +239,22 @@ int Run(std::vector<std::string> args) {
         return kExitOk;
     }
     using Command = int (*)(std::vector<std::string>);
-    static const std::pair<const char*, Command> kCommands[] = {
-        {"new", CommandNew},          {"list", CommandList},         {"show", CommandShow},
-        {"set", RunSetCommand},       {"convert", CommandConvert},   {"ports", RunPortsCommand},
-        {"get", RunGetCommand},       {"send", RunSendCommand},      {"verify", RunVerifyCommand},
-        {"diff", RunDiffCommand},     {"name", RunNameCommand},      {"blend", RunBlendCommand},
-        {"mutate", RunMutateCommand}, {"similar", RunSimilarCommand}};
+    static const std::pair<const char*, Command> kCommands[] = {{"new", CommandNew},
+                                                                {"list", CommandList},
+                                                                {"show", CommandShow},
+                                                                {"set", RunSetCommand},
+                                                                {"convert", CommandConvert},
+                                                                {"ports", RunPortsCommand},
+                                                                {"get", RunGetCommand},
+                                                                {"send", RunSendCommand},
+                                                                {"verify", RunVerifyCommand},
+                                                                {"diff", RunDiffCommand},
+                                                                {"name", RunNameCommand},
+                                                                {"blend", RunBlendCommand},
+                                                                {"mutate", RunMutateCommand},
+                                                                {"similar", RunSimilarCommand},
+                                                                {"audition", RunAuditionCommand},
+                                                                {"take", RunTakeCommand}};
     const std::string command = args[0];
     args.erase(args.begin());
     for (const auto& [name, run] : kCommands) {

@@ -136,12 +136,13 @@ for _ in $(seq 1 150); do
 done
 [ "$up" -eq 1 ] || abort "the JACK server did not start"
 
-# Starts mks80-sim with the given options and its memory in $1; waits for its
-# ready line.
+# Starts mks80-sim with the given options and its memory in $1, its standard input
+# from $sim_stdin (default /dev/null); waits for its ready line.
 start_sim() {
     local memory="$1"
     shift
-    "$sim" --api jack --memory "$memory" "$@" >"$work/sim.out" 2>"$work/sim.log" &
+    "$sim" --api jack --memory "$memory" "$@" <"${sim_stdin:-/dev/null}" >"$work/sim.out" \
+        2>"$work/sim.log" &
     sim_pid=$!
     for _ in $(seq 1 300); do
         if grep -q "^mks80-sim: ready$" "$work/sim.out" 2>/dev/null; then
@@ -337,5 +338,113 @@ else
     fail "mks80-sim --end-after --error-block did not come up"
 fi
 stop_sim_checked --end-after
+
+# 10. The sound it plays now. The sim's panel is worked through a fifo on its standard
+#     input; --verbose shows every message it receives and sends. Its memory holds valid
+#     values only (as an announcement carries), so a patch taken from it matches its
+#     bytes: patch 34 plays tones 23 and 45, each varied by mutate.
+live="$work/live-memory.m80"
+blank="$work/blank.m80"
+"$cli" new "$live" && "$cli" new "$blank" &&
+    "$cli" mutate "$live" 34 patch 70 --seed 3 2>/dev/null &&
+    "$cli" set "$live" 34 patch upper:3=10 lower:3=28 &&
+    "$cli" mutate "$live" 23 tone 70 --seed 1 2>/dev/null &&
+    "$cli" mutate "$live" 45 tone 70 --seed 2 2>/dev/null || abort "the live test bank could not be made"
+cp "$live" "$work/live-sim-memory.m80"
+mkfifo "$work/panel"
+# Held open both ways, so the sim's open does not wait and its input never ends.
+exec 3<>"$work/panel"
+
+# The APR that mks80-sim --verbose prints, from the values show --params gives:
+# FILE NUMBER patch|tone GROUP-BYTE, and for a patch the half (upper|lower).
+apr_of() {
+    local level=20 rows=tone
+    [ "$3" = patch ] && level=30 rows="$5"
+    timeout 30 "$cli" show "$1" "$2" "$3" --params 2>>"$work/cli.log" |
+        awk -F'\t' -v rows="$rows" -v head="F0 41 35 00 20 $level $4" '
+            $1 == rows { v = v sprintf(" %02X", $4) } END { print head v " F7" }'
+}
+
+# Waits until the sim has printed at least $1 lines "received ..." in all.
+sim_received() {
+    for _ in $(seq 1 300); do
+        [ "$(grep -c '^received ' "$work/sim.out")" -ge "$1" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+if sim_stdin="$work/panel" start_sim "$work/live-sim-memory.m80" --verbose && find_ports; then
+    {
+        apr_of "$live" 34 patch 01 upper
+        apr_of "$live" 34 patch 02 lower
+        apr_of "$live" 23 tone 01
+        apr_of "$live" 45 tone 02
+        apr_of "$live" 45 tone 01
+        apr_of "$live" 45 tone 02
+    } >"$work/audition-expected.txt"
+    if timeout 60 "$cli" audition "$live" 34 patch --out "$out_id" 2>>"$work/cli.log" &&
+        timeout 60 "$cli" audition "$live" 45 tone --out "$out_id" 2>>"$work/cli.log" &&
+        sim_received 6 && grep '^received ' "$work/sim.out" | sed 's/^received //' |
+        cmp -s - "$work/audition-expected.txt"; then
+        pass "audition sends a patch as its four APRs and a tone as both tones"
+    else
+        diff <(grep '^received ' "$work/sim.out" | sed 's/^received //') \
+            "$work/audition-expected.txt" | head -n 8
+        fail "audition sends a patch as its four APRs and a tone as both tones"
+    fi
+
+    # The sim announces a patch that is not whole first (its lower tone's APR one value
+    # short), then patch 34 from its memory; only patch 34 may be taken.
+    timeout 120 "$cli" take "$blank" 12 --in "$in_id" --wait 60 -o "$work/taken.m80" \
+        >"$work/take.out" 2>"$work/take.log" &
+    take_pid=$!
+    for _ in $(seq 1 300); do
+        grep -qs "waiting up to 60 s" "$work/take.log" && break
+        sleep 0.1
+    done
+    short_tone="$(apr_of "$blank" 11 tone 02 | sed 's/ [0-9A-F][0-9A-F] F7$/ F7/')"
+    {
+        echo "send F0 41 34 00 20 30 00 00 0F 00 F7"
+        echo "send $(apr_of "$blank" 11 patch 01 upper)"
+        echo "send $(apr_of "$blank" 11 patch 02 lower)"
+        echo "send $(apr_of "$blank" 11 tone 01)"
+        echo "send $short_tone"
+        echo "select 34"
+    } >&3
+    wait "$take_pid"
+    take_code=$?
+    if [ "$take_code" -eq 0 ] &&
+        grep -qx "Took patch 34 into patch 12, tones 23 and 45" "$work/take.out" &&
+        [ "$("$cli" show "$work/taken.m80" 12 patch)" = "$("$cli" show "$live" 34 patch)" ] &&
+        [ "$("$cli" show "$work/taken.m80" 23 tone)" = "$("$cli" show "$live" 23 tone)" ] &&
+        [ "$("$cli" show "$work/taken.m80" 45 tone)" = "$("$cli" show "$live" 45 tone)" ] &&
+        [ "$("$cli" show "$work/taken.m80" 34 patch)" = "$("$cli" show "$blank" 34 patch)" ]; then
+        pass "take ignores a broken announcement and keeps the announced patch and its tones"
+    else
+        echo "e2e: take exit code $take_code"
+        cat "$work/take.out"
+        fail "take ignores a broken announcement and keeps the announced patch and its tones"
+    fi
+
+    started=$SECONDS
+    if fails_as_transfer timeout 60 "$cli" take "$blank" 12 --in "$in_id" --wait 2 \
+        -o "$work/never.m80" 2>"$work/take.log" && [ $((SECONDS - started)) -ge 2 ] &&
+        no_output "$work/never.m80"; then
+        pass "take gives up when nothing is announced in time and writes nothing"
+    else
+        fail "take gives up when nothing is announced in time and writes nothing"
+    fi
+else
+    fail "mks80-sim --verbose with its panel did not come up"
+fi
+stop_sim_checked --verbose
+if dump_of "$work/live-sim-memory.m80" "$work/live-after.syx" && dump_of "$live" "$work/live.syx" &&
+    cmp -s "$work/live-after.syx" "$work/live.syx"; then
+    pass "neither an audition nor the panel changes the instrument's memory"
+else
+    fail "neither an audition nor the panel changes the instrument's memory"
+fi
+exec 3>&-
 
 finish

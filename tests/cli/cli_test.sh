@@ -287,5 +287,16 @@ check "verify lists the differing entries" 128 \
   "$("$cli" verify "$named" --in "$vin" --out "$vout" --delay 0 2>/dev/null | grep -c '^differs')"
 check "send with an unknown option" 1 "$(status "$cli" send "$work/a.m80" --in "$vin" --out "$vout" --fast)"
 
+# audition and take, on the built-in instrument: an audition never reaches its memory, and
+# the built-in instrument announces nothing, so take gives up and writes nothing.
+cp "$work/virtual-memory.m80" "$work/memory-before-audition.m80"
+check "audition of a patch exits 0" 0 "$(status "$cli" audition "$named" 57 patch --out "$vout")"
+check "an audition leaves the memory alone" "same" \
+  "$(cmp -s "$work/virtual-memory.m80" "$work/memory-before-audition.m80" && echo same || echo differs)"
+check "audition of entry 90" 1 "$(status "$cli" audition "$named" 90 tone --out "$vout")"
+check "take into a dump" 1 "$(status "$cli" take "$named" 12 --in "$vin" -o "$work/taken.syx")"
+check "take with nothing announced" "3 absent" \
+  "$(status "$cli" take "$named" 12 --in "$vin" --wait 1 -o "$work/taken.m80") $([ -e "$work/taken.m80" ] && echo present || echo absent)"
+
 echo "cli: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

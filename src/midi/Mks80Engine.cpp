@@ -225,11 +225,9 @@ std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t
     if (m_Options.echo) {
         out.push_back(in_message);
     }
-    if (m_Options.silent || !mks80::IsHandshakeMessage(in_message.data(), in_message.size())) {
-        return out;
-    }
-    if (in_message[3] != mks80::DeviceByte(m_Options.channel)) {
-        return out;  // for another instrument on the same cable
+    if (!mks80::IsHandshakeMessage(in_message.data(), in_message.size()) ||
+        in_message[3] != mks80::DeviceByte(m_Options.channel)) {
+        return out;  // not this instrument's, or for another one on the same cable
     }
     const uint8_t command = in_message[2];
     if (command == mks80::CMD_APR || command == mks80::CMD_IPR || command == mks80::CMD_PGR) {
@@ -237,6 +235,9 @@ std::vector<std::vector<uint8_t>> Mks80Engine::Receive(const std::vector<uint8_t
         if (const auto live = mks80::ParseLiveMessage(in_message.data(), in_message.size())) {
             mks80::ApplyLiveMessage(*live, m_Sound);
         }
+        return out;
+    }
+    if (m_Options.silent) {
         return out;
     }
     auto answer = [&](std::vector<uint8_t> in_answer) {

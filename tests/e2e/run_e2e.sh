@@ -427,6 +427,22 @@ if sim_stdin="$work/panel" start_sim "$work/live-sim-memory.m80" --verbose && fi
         fail "take ignores a broken announcement and keeps the announced patch and its tones"
     fi
 
+    # A panel edit goes out as one IPR (VCF cutoff, parameter 24, to 80); a line it cannot
+    # take (VCO-1 range 20) is named and sends nothing.
+    echo "edit tone 15 20" >&3
+    echo "edit tone 24 80" >&3
+    edited=0
+    for _ in $(seq 1 300); do
+        grep -q "^sent F0 41 36 00 20 20 01 18 50 F7$" "$work/sim.out" && { edited=1; break; }
+        sleep 0.1
+    done
+    if [ "$edited" -eq 1 ] && [ "$(grep -c '^sent F0 41 36 ' "$work/sim.out")" -eq 1 ] &&
+        grep -q "VCO-1 range cannot be 20" "$work/sim.log"; then
+        pass "a panel edit goes out as an IPR and a bad one is refused"
+    else
+        fail "a panel edit goes out as an IPR and a bad one is refused"
+    fi
+
     started=$SECONDS
     if fails_as_transfer timeout 60 "$cli" take "$blank" 12 --in "$in_id" --wait 2 \
         -o "$work/never.m80" 2>"$work/take.log" && [ $((SECONDS - started)) -ge 2 ] &&

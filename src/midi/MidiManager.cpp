@@ -89,3 +89,21 @@ void CMidiManager::ProbeDevices(unsigned in_inDev, unsigned in_outDev, int in_ch
 void CMidiManager::SetInputListener(CMidiInput::Listener in_listener) {
     m_Input.SetListener(std::move(in_listener));
 }
+
+LiveSendResult CMidiManager::SendLiveMessage(const std::vector<uint8_t>& in_message) {
+    if (m_Transfer.IsTransferRunning()) {
+        return LiveSendResult::TransferRunning;
+    }
+    if (m_Probe.IsRunning() || !m_Ports.OpenQuietly()) {
+        return LiveSendResult::NoPort;
+    }
+    return m_Ports.SendQuietly(in_message.data(), in_message.size());
+}
+
+bool CMidiManager::ListenBetweenTransfers() {
+    if (m_Transfer.IsTransferRunning() || m_Probe.IsRunning()) {
+        return false;
+    }
+    (void)m_Ports.OpenQuietly();
+    return m_Ports.IsInPortOpen();
+}

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "midi/DeviceProbe.h"
 #include "midi/HandshakeMessages.h"
@@ -67,6 +68,17 @@ class CMidiManager {
     // while a transfer runs.
     void ProbeDevices(unsigned in_inDev, unsigned in_outDev, int in_channel, int in_timeout_ms,
                       std::function<void(bool)> in_done);
+
+    // Sends one whole message about the sound the instrument plays now (APR, IPR, or a
+    // short channel message such as a note), never while a transfer runs or the setup
+    // dialog's test holds the devices. Opens the ports if they are closed, without a
+    // word to the user: a failure is the result, not a message box. These messages
+    // change only what the instrument plays, never its memory.
+    LiveSendResult SendLiveMessage(const std::vector<uint8_t>& in_message);
+    // Opens, quietly, whichever port is closed, so that what the instrument announces
+    // comes in between transfers (through the input listener). False when the input
+    // is not open; changes nothing while a transfer runs or the test holds the devices.
+    bool ListenBetweenTransfers();
 
     // What comes in that no transfer waits for (everything while none runs), as it
     // arrives on the loop thread; an empty listener stops it.

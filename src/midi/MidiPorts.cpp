@@ -29,7 +29,59 @@ CMidiPorts::~CMidiPorts() {
 }
 
 void CMidiPorts::Fault(MidiFault::Where in_where, MMRESULT in_code) {
+    if (m_Quiet) {
+        QUORLIN_TRACE("\nMIDI port step %d refused (%u), between transfers",
+                      static_cast<int>(in_where), static_cast<unsigned>(in_code));
+        m_QuietFault = true;
+        return;
+    }
     m_Host.LinkFault(MidiFault{in_where, in_code});
+}
+
+bool CMidiPorts::OpenQuietly() {
+    m_Quiet = true;
+    if (m_InPortOpen == 0) {
+        m_QuietFault = false;
+        const MidiHandle before = m_PortData.m_hMidiIn;
+        if (OpenMidiInPort() && m_InPortOpen != 0) {
+            (void)CreateSysExBuffers();
+        }
+        if (m_QuietFault) {
+            // Whatever of the input this attempt holds goes, so the next one starts
+            // clean; the output may still work without it.
+            if (m_InPortOpen != 0) {
+                CloseMidiInPort();
+            } else if (m_PortData.m_hMidiIn != before) {
+                (void)m_Service.InClose(m_PortData.m_hMidiIn);
+                m_Input.PortClosed();
+            }
+            m_InPortOpen = 0;
+        }
+    }
+    if (m_OutPortOpen == 0) {
+        m_QuietFault = false;
+        if (OpenMidiOutPort() && !CreateOutSysExBuffer()) {
+            CloseMidiOutPort();
+            m_OutPortOpen = 0;
+        }
+    }
+    m_Quiet = false;
+    return m_OutPortOpen != 0;
+}
+
+LiveSendResult CMidiPorts::SendQuietly(const uint8_t* in_message, size_t in_length) {
+    MidiHdr& header = m_PortData.m_MidiOutHdr;
+    if (m_OutPortOpen == 0 || in_length == 0 || in_length > header.data.size()) {
+        return LiveSendResult::NoPort;
+    }
+    std::memcpy(header.data.data(), in_message, in_length);
+    header.bufferLength = static_cast<uint32_t>(in_length);
+    const MMRESULT result = m_Service.OutLongMsg(m_PortData.m_hMidiOut, header);
+    if (result != MMSYSERR_NOERROR) {
+        QUORLIN_TRACE("\nmessage between transfers refused (%u)", static_cast<unsigned>(result));
+        return LiveSendResult::Refused;
+    }
+    return LiveSendResult::Sent;
 }
 
 void CMidiPorts::SetMode(int32_t in_mode) {

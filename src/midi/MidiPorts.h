@@ -11,6 +11,14 @@
 
 class CMidiInput;
 
+// How a message about the sound the instrument plays now went.
+enum class LiveSendResult {
+    Sent,
+    TransferRunning,  // a transfer owns the link: nothing else goes out meanwhile
+    NoPort,           // the output port could not be opened
+    Refused,          // the service refused the message
+};
+
 // The link's one input and one output port and their system-exclusive buffers.
 // Opening asks the hand-over for the input's callback; every refusal of the service
 // is reported to the host. The operations that can fail are false when the fault
@@ -48,6 +56,15 @@ class CMidiPorts {
     // announcement of a send for WSD) and returned.
     MMRESULT SendMessage(const uint8_t* in_message, int32_t in_length, bool in_isWsd);
 
+    // Opens whatever is marked closed, as OpenMidiPorts does, but a refusal is only
+    // traced and every device the attempt opened is let go: for the messages between
+    // transfers, which must not stop the user with a box (or end the program) each
+    // time the instrument is unplugged. True when the output port is open.
+    bool OpenQuietly();
+    // Sends one whole message of any kind through the output buffer, without a word
+    // to the user; the port must be open.
+    LiveSendResult SendQuietly(const uint8_t* in_message, size_t in_length);
+
     // The mode of the transfer (1 receiving, 0 sending), for the input handling.
     void SetMode(int32_t in_mode);
     int32_t GetMode() const { return m_Mode; }
@@ -66,6 +83,10 @@ class CMidiPorts {
     MidiService& m_Service;
     MidiHost& m_Host;
     CMidiInput& m_Input;
+
+    // While set, faults are traced instead of reported; the first is kept.
+    bool m_Quiet = false;
+    bool m_QuietFault = false;
 
     int32_t m_InPortOpen = 0;
     CMidiCallbackData m_CallbackData;

@@ -48,6 +48,9 @@ class CLiveSound : public QObject {
     void FollowView(CQuorlinView* in_view);
     // The MIDI setup changed, or a transfer ended: listen to the instrument again.
     void Listen();
+    // Plays the active window's selected entry, unless it plays already: a dialog that
+    // previews its results in the entry is heard from the start.
+    void PlaySelected() { OnSelectionChanged(); }
     // A transfer starts: nothing waiting may follow it.
     void TransferStarting();
     // Plays entry in_index of in_bank (a bank no window shows) as selecting it would.

@@ -4,7 +4,9 @@
 #include <QLabel>
 #include <QSlider>
 #include <QStatusBar>
+#include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "GuiFixture.h"
 #include "ScriptedMidiService.h"
@@ -49,6 +51,18 @@ class LiveSoundTest : public GuiFixture {
     QSlider* Slider(Kind in_kind, int in_number, Half in_half) {
         return qobject_cast<QSlider*>(
             Frame()->GetParametersPanel()->GetEditor(in_kind, in_number, in_half));
+    }
+    // With QUORLIN_SCREENSHOT_DIR set (under a real display), a picture of the frame.
+    void SaveScreenshot(const QString& in_name) {
+        const QString dir = qEnvironmentVariable("QUORLIN_SCREENSHOT_DIR");
+        if (dir.isEmpty()) {
+            return;
+        }
+        Frame()->resize(1100, 760);
+        Frame()->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame()));
+        QTest::qWait(300);
+        EXPECT_TRUE(Frame()->grab().save(QDir(dir).filePath(in_name)));
     }
     QString Said() const { return Frame()->statusBar()->currentMessage(); }
 
@@ -142,6 +156,23 @@ TEST_F(LiveSoundTest, AnAnnouncementShowsInTheStatusBarAndTakeStoresItAsOneStep)
     EXPECT_TRUE(status.startsWith(QStringLiteral("MKS-80: patch "))) << status.toStdString();
     EXPECT_EQ(status.toStdString(), tracker.StatusText());
     EXPECT_EQ(tracker.Sound().upperTone, upper);
+
+    // The panel shows it, read-only, until asked to show the bank again.
+    Trigger(ID_VIEW_MKS80_NOW);
+    CParametersPanel* panel = Frame()->GetParametersPanel();
+    EXPECT_TRUE(panel->windowTitle().contains(QStringLiteral("MKS-80 now")));
+    QSlider* detune = Slider(Kind::Patch, 6, Half::Upper);
+    ASSERT_NE(detune, nullptr);
+    EXPECT_EQ(detune->value(), 55);
+    EXPECT_FALSE(detune->isEnabled());
+    SaveScreenshot(QStringLiteral("hearing.png"));
+    // The button beside a half's tone shows the tone that half plays.
+    ASSERT_NE(panel->GetSelectToneButton(Half::Lower), nullptr);
+    panel->GetSelectToneButton(Half::Lower)->click();
+    EXPECT_TRUE(panel->windowTitle().contains(QStringLiteral("lower tone")));
+    EXPECT_EQ(Slider(Kind::Tone, 24, Half::Upper)->value(), 90);
+    Trigger(ID_VIEW_MKS80_NOW);
+    EXPECT_FALSE(panel->windowTitle().contains(QStringLiteral("MKS-80 now")));
 
     View()->SelectCell(5, 0);
     m_App->GetMainFrame()->UpdateCommandUI();

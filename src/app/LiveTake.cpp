@@ -172,6 +172,13 @@ void CLiveSound::OnTakeCurrentSound() {
     if (!entries || !DocumentOf(m_Frame.ActiveView())) {
         return;
     }
+    // An entry that holds these bytes already keeps its name.
+    for (BankEntry& entry : *entries) {
+        const BankEntry present = ReadEntry(*doc->GetSysExData(), entry.tone, entry.index);
+        if (present.data == entry.data && !IsPlaceholderName(present.name)) {
+            entry.name = present.name;
+        }
+    }
     // What the library knows by these bytes gets its name.
     CLibrarian* librarian = m_App.GetLibrarian();
     CLibraryService* service = librarian ? librarian->GetService() : nullptr;

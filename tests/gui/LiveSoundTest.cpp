@@ -174,6 +174,10 @@ TEST_F(LiveSoundTest, AnAnnouncementShowsInTheStatusBarAndTakeStoresItAsOneStep)
     Trigger(ID_VIEW_MKS80_NOW);
     EXPECT_FALSE(panel->windowTitle().contains(QStringLiteral("MKS-80 now")));
 
+    // A tone of the bank with the upper tone's bytes is offered for it, and keeps its name.
+    ASSERT_TRUE(Doc()->ReplaceEntries(
+        QStringLiteral("Prepare"),
+        {BankEntry{true, 20, "Bright Brass", std::vector<int8_t>(upper.begin(), upper.end())}}));
     View()->SelectCell(5, 0);
     m_App->GetMainFrame()->UpdateCommandUI();
     ASSERT_TRUE(Act(ID_TAKE_CURRENT_SOUND)->isEnabled());
@@ -199,6 +203,8 @@ TEST_F(LiveSoundTest, AnAnnouncementShowsInTheStatusBarAndTakeStoresItAsOneStep)
     const auto toneIs = [&](int in_index, const std::array<int8_t, mks80::TONE_BYTES>& in_bytes) {
         return std::equal(in_bytes.begin(), in_bytes.end(), bank.GetTone(in_index)->GetData());
     };
+    EXPECT_EQ(upperAt, 20);
+    EXPECT_EQ(bank.GetTone(20)->GetName(), "Bright Brass");
     EXPECT_TRUE(toneIs(upperAt, tracker.Sound().upperTone)) << upperAt;
     EXPECT_TRUE(toneIs(lowerAt, tracker.Sound().lowerTone)) << lowerAt;
     Trigger(cmd::Undo);

@@ -284,6 +284,12 @@ void CQuorlinApp::SetMidiSetup(const MidiSetupValues& in_setup) {
     }
 }
 
+void CQuorlinApp::DeviceTestEnded() {
+    if (m_ptrLiveSound) {
+        m_ptrLiveSound->Listen();
+    }
+}
+
 void CQuorlinApp::ShowHelpContents() {
     if (m_Services.shell) {
         webpages::Open(*m_Services.shell, webpages::HelpPageUrl());

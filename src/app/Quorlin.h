@@ -92,6 +92,7 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     MidiSetupValues GetMidiSetup() const override;
     void SetMidiSetup(const MidiSetupValues& in_setup) override;
     int GetMaxNameLength() const override { return m_MaxNameLength; }
+    void DeviceTestEnded() override;
     QString AskOpenFileName(const QString& in_caption, const QStringList& in_filters) override;
     QString AskSaveFileName(const QString& in_caption, const QString& in_proposed,
                             const QStringList& in_filters) override;

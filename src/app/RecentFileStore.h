@@ -3,22 +3,15 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/KeptStore.h"
+
 // Where the recent-file list is kept between runs.
-class RecentFileStore {
+class RecentFileStore : public KeptStore<QStringList> {
   public:
     static constexpr int kMaxFiles = 10;
-    virtual ~RecentFileStore() = default;
-    virtual QStringList Load() = 0;
-    virtual void Save(const QStringList& in_files) = 0;
 };
 
-// In memory, for tests.
-class MemoryRecentFileStore : public RecentFileStore {
-  public:
-    QStringList Load() override { return m_Files; }
-    void Save(const QStringList& in_files) override { m_Files = in_files; }
-    QStringList m_Files;
-};
+using MemoryRecentFileStore = MemoryStore<RecentFileStore>;
 
 // QSettings under the framework's company key "Local AppWizard-Generated Applications"
 // and the application "Quorlin", as "Recent File List/File1" to "File10".

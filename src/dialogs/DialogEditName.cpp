@@ -84,3 +84,9 @@ void CDialogEditName::OnOK() {
     m_Name = name;
     accept();
 }
+
+CDialogEditPatch::CDialogEditPatch(const CSysExData* in_SysExData, int in_Index, QWidget* in_parent)
+    : CDialogEditName(false, in_SysExData, in_Index, in_parent) {}
+
+CDialogEditTone::CDialogEditTone(const CSysExData* in_SysExData, int in_Index, QWidget* in_parent)
+    : CDialogEditName(true, in_SysExData, in_Index, in_parent) {}

@@ -33,3 +33,25 @@ class CDialogEditName : public COkCancelDialog {
     int m_Index;
     bool m_Tone;
 };
+
+// "Edit Patch": a new name for one patch of a bank.
+class CDialogEditPatch : public CDialogEditName {
+    Q_OBJECT
+
+  public:
+    // The dialog's template.
+    static constexpr int IDD = 132;
+
+    // in_SysExData is not owned and must outlive the dialog.
+    CDialogEditPatch(const CSysExData* in_SysExData, int in_Index, QWidget* in_parent = nullptr);
+};
+
+// "Edit Tone": a new name for one tone of a bank.
+class CDialogEditTone : public CDialogEditName {
+    Q_OBJECT
+
+  public:
+    static constexpr int IDD = 133;
+
+    CDialogEditTone(const CSysExData* in_SysExData, int in_Index, QWidget* in_parent = nullptr);
+};

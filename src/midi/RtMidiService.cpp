@@ -30,12 +30,14 @@ struct RtMidiService::Impl {
     // Members are destroyed in reverse order: RtMidi's object (and with it its
     // thread) goes before the queue and the sink it reports into.
     struct InPort {
+        static constexpr const char* kName = "in";
         RtMidi::Api api = RtMidi::UNSPECIFIED;
         std::unique_ptr<RtMidiErrorSink> sink;
         std::shared_ptr<MidiInputQueue> queue;
         std::unique_ptr<RtMidiIn> midi;
     };
     struct OutPort {
+        static constexpr const char* kName = "out";
         RtMidi::Api api = RtMidi::UNSPECIFIED;
         std::unique_ptr<RtMidiErrorSink> sink;
         std::unique_ptr<RtMidiOut> midi;
@@ -53,85 +55,74 @@ struct RtMidiService::Impl {
     // in_peer: the port to connect to, or with no in_port the name of our own port.
     MMRESULT OpenIn(MidiHandle in_handle, RtMidiPortList::Api& in_api,
                     const std::optional<unsigned>& in_port, const std::string& in_peer,
-                    const std::shared_ptr<MidiInputQueue>& in_queue);
+                    const std::shared_ptr<MidiInputQueue>& in_queue) {
+        InPort port;
+        port.queue = in_queue;
+        return Open(inPorts, in_handle, std::move(port), in_api, in_port, in_peer);
+    }
     MMRESULT OpenOut(MidiHandle in_handle, RtMidiPortList::Api& in_api,
-                     const std::optional<unsigned>& in_port, const std::string& in_peer);
+                     const std::optional<unsigned>& in_port, const std::string& in_peer) {
+        return Open(outPorts, in_handle, OutPort(), in_api, in_port, in_peer);
+    }
     OutPort* FindOut(MidiHandle in_handle) {
         auto it = outPorts.find(in_handle);
         return it == outPorts.end() ? nullptr : &it->second;
     }
     // The queue is closed already; it stays with RtMidi's object, whose callback
     // may still be on its way.
-    void CloseIn(InPort& in_port) {
+    void Release(InPort& in_port) {
         ports.Release(in_port.api, std::move(in_port.midi), std::move(in_port.queue));
     }
-};
+    void Release(OutPort& in_port) { ports.Release(in_port.api, std::move(in_port.midi)); }
 
-MMRESULT RtMidiService::Impl::OpenIn(MidiHandle in_handle, RtMidiPortList::Api& in_api,
-                                     const std::optional<unsigned>& in_port,
-                                     const std::string& in_peer,
-                                     const std::shared_ptr<MidiInputQueue>& in_queue) {
-    InPort port;
-    port.api = in_api.api;
-    const bool jack = in_port && in_api.api == RtMidi::UNIX_JACK;
-    const std::optional<std::vector<std::string>> before =
-        jack ? watcher->Connections(in_peer) : std::nullopt;
-    port.sink = std::make_unique<RtMidiErrorSink>();
-    port.queue = in_queue;
-    const MMRESULT result = RtMidiGuarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
-        port.midi = ports.TakeIn(in_api);
-        port.midi->setErrorCallback(&RtMidiErrorSink::OnError, port.sink.get());
+  private:
+    // RtMidi's object for the port, reporting into its sink, ready to open.
+    void Take(InPort& io_port, RtMidiPortList::Api& in_api) {
+        io_port.midi = ports.TakeIn(in_api);
+        io_port.midi->setErrorCallback(&RtMidiErrorSink::OnError, io_port.sink.get());
         // Without this RtMidi drops every system-exclusive message. Timing
         // clock is of no use here; active sensing is delivered as a short
         // message.
-        port.midi->ignoreTypes(false, true, false);
-        port.midi->setCallback(&OnInput, port.queue.get());
-        if (in_port) {
-            port.midi->openPort(*in_port, "in");
-        } else {
-            port.midi->openVirtualPort(in_peer);
-        }
-    });
-    if (result != MMSYSERR_NOERROR) {
-        CloseIn(port);
-        return result;
+        io_port.midi->ignoreTypes(false, true, false);
+        io_port.midi->setCallback(&OnInput, io_port.queue.get());
     }
-    if (jack) {
-        watcher->AwaitNewConnection(in_peer, before);
+    void Take(OutPort& io_port, RtMidiPortList::Api& in_api) {
+        io_port.midi = ports.TakeOut(in_api);
+        io_port.midi->setErrorCallback(&RtMidiErrorSink::OnError, io_port.sink.get());
     }
-    inPorts.emplace(in_handle, std::move(port));
-    return MMSYSERR_NOERROR;
-}
 
-MMRESULT RtMidiService::Impl::OpenOut(MidiHandle in_handle, RtMidiPortList::Api& in_api,
-                                      const std::optional<unsigned>& in_port,
-                                      const std::string& in_peer) {
-    OutPort port;
-    port.api = in_api.api;
-    const bool jack = in_port && in_api.api == RtMidi::UNIX_JACK;
-    const std::optional<std::vector<std::string>> before =
-        jack ? watcher->Connections(in_peer) : std::nullopt;
-    port.sink = std::make_unique<RtMidiErrorSink>();
-    const MMRESULT result = RtMidiGuarded(*port.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
-        port.midi = ports.TakeOut(in_api);
-        port.midi->setErrorCallback(&RtMidiErrorSink::OnError, port.sink.get());
-        if (in_port) {
-            port.midi->openPort(*in_port, "out");
-        } else {
-            port.midi->openVirtualPort(in_peer);
+    // Opens in_new and keeps it in io_open under in_handle.
+    template <typename Port>
+    MMRESULT Open(std::map<MidiHandle, Port>& io_open, MidiHandle in_handle, Port in_new,
+                  RtMidiPortList::Api& in_api, const std::optional<unsigned>& in_port,
+                  const std::string& in_peer) {
+        in_new.api = in_api.api;
+        const bool jack = in_port && in_api.api == RtMidi::UNIX_JACK;
+        const std::optional<std::vector<std::string>> before =
+            jack ? watcher->Connections(in_peer) : std::nullopt;
+        in_new.sink = std::make_unique<RtMidiErrorSink>();
+        const MMRESULT result =
+            RtMidiGuarded(*in_new.sink, MMSYSERR_ERROR, MMSYSERR_BADDEVICEID, [&] {
+                Take(in_new, in_api);
+                if (in_port) {
+                    in_new.midi->openPort(*in_port, Port::kName);
+                } else {
+                    in_new.midi->openVirtualPort(in_peer);
+                }
+            });
+        if (result != MMSYSERR_NOERROR) {
+            Release(in_new);
+            return result;
         }
-    });
-    if (result != MMSYSERR_NOERROR) {
-        ports.Release(port.api, std::move(port.midi));
-        return result;
+        if (jack) {
+            // The port is not used before its connection to the peer stands: the first
+            // message must not leave before the instrument's port can hear it.
+            watcher->AwaitNewConnection(in_peer, before);
+        }
+        io_open.emplace(in_handle, std::move(in_new));
+        return MMSYSERR_NOERROR;
     }
-    if (jack) {
-        // The first message must not leave before the instrument's port can hear it.
-        watcher->AwaitNewConnection(in_peer, before);
-    }
-    outPorts.emplace(in_handle, std::move(port));
-    return MMSYSERR_NOERROR;
-}
+};
 
 RtMidiService::RtMidiService() : RtMidiService(std::string()) {}
 
@@ -209,7 +200,7 @@ MMRESULT RtMidiService::InOpenVirtual(MidiHandle& out_handle, const std::string&
 void RtMidiService::CloseInput(MidiHandle in_handle) {
     auto it = m_ptrImpl->inPorts.find(in_handle);
     if (it != m_ptrImpl->inPorts.end()) {
-        m_ptrImpl->CloseIn(it->second);
+        m_ptrImpl->Release(it->second);
         m_ptrImpl->inPorts.erase(it);
     }
 }
@@ -247,7 +238,7 @@ MMRESULT RtMidiService::SendLong(MidiHandle in_handle, const uint8_t* in_data, s
 void RtMidiService::CloseOutput(MidiHandle in_handle) {
     auto it = m_ptrImpl->outPorts.find(in_handle);
     if (it != m_ptrImpl->outPorts.end()) {
-        m_ptrImpl->ports.Release(it->second.api, std::move(it->second.midi));
+        m_ptrImpl->Release(it->second);
         m_ptrImpl->outPorts.erase(it);
     }
 }

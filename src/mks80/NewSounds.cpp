@@ -33,10 +33,28 @@ std::vector<Slot> MakeSlots(Kind in_kind) {
     return slots;
 }
 
-const std::vector<Slot>& SlotsOf(Kind in_kind) {
-    static const std::vector<Slot> tone = MakeSlots(Kind::Tone);
-    static const std::vector<Slot> patch = MakeSlots(Kind::Patch);
+// What Make gives for each kind, made the first time it is asked for and kept.
+template <typename Table, Table (*Make)(Kind)>
+const Table& MadeOnce(Kind in_kind) {
+    static const Table tone = Make(Kind::Tone);
+    static const Table patch = Make(Kind::Patch);
     return in_kind == Kind::Tone ? tone : patch;
+}
+
+const std::vector<Slot>& SlotsOf(Kind in_kind) {
+    return MadeOnce<std::vector<Slot>, MakeSlots>(in_kind);
+}
+
+// A table with a row for each value of in_kind: in_fill(table, i, slot) fills row i.
+template <typename Table, typename Fill>
+Table PerValue(Kind in_kind, Fill in_fill) {
+    Table table;
+    const std::vector<Slot>& slots = SlotsOf(in_kind);
+    table.count = static_cast<int>(slots.size());
+    for (size_t i = 0; i < slots.size(); ++i) {
+        in_fill(table, i, slots[i]);
+    }
+    return table;
 }
 
 bool IsToneNumber(const Slot& in_slot) {
@@ -63,41 +81,29 @@ struct ValueLayout {
 };
 
 ValueLayout MakeLayout(Kind in_kind) {
-    ValueLayout layout;
-    const std::vector<Slot>& slots = SlotsOf(in_kind);
-    layout.count = static_cast<int>(slots.size());
-    for (size_t i = 0; i < slots.size(); ++i) {
-        const Parameter& param = *slots[i].param;
-        layout.byte[i] = static_cast<uint8_t>(param.ByteIn(slots[i].half));
-        layout.shift[i] = static_cast<uint8_t>(param.bitCount >= 8 ? 0 : param.firstBit);
-        layout.mask[i] =
-            static_cast<uint8_t>(param.bitCount >= 8 ? 0xFF : (1 << param.bitCount) - 1);
-        layout.top[i] = static_cast<uint8_t>(param.steps - 1);
-    }
-    return layout;
-}
-
-const ValueLayout& LayoutOf(Kind in_kind) {
-    static const ValueLayout tone = MakeLayout(Kind::Tone);
-    static const ValueLayout patch = MakeLayout(Kind::Patch);
-    return in_kind == Kind::Tone ? tone : patch;
+    return PerValue<ValueLayout>(
+        in_kind, [](ValueLayout& io_layout, size_t i, const Slot& in_slot) {
+            const Parameter& param = *in_slot.param;
+            io_layout.byte[i] = static_cast<uint8_t>(param.ByteIn(in_slot.half));
+            io_layout.shift[i] = static_cast<uint8_t>(param.bitCount >= 8 ? 0 : param.firstBit);
+            io_layout.mask[i] =
+                static_cast<uint8_t>(param.bitCount >= 8 ? 0xFF : (1 << param.bitCount) - 1);
+            io_layout.top[i] = static_cast<uint8_t>(param.steps - 1);
+        });
 }
 
 DistanceWeights MakeWeights(Kind in_kind) {
-    DistanceWeights weights;
-    const std::vector<Slot>& slots = SlotsOf(in_kind);
-    weights.count = static_cast<int>(slots.size());
-    for (size_t i = 0; i < slots.size(); ++i) {
-        const Parameter& param = *slots[i].param;
-        if (param.IsContinuous() && !IsToneNumber(slots[i])) {
-            weights.cap[i] = 255;
-            weights.scale[i] = 1.0f / float(param.steps - 1);
-        } else {
-            weights.cap[i] = 1;
-            weights.scale[i] = 1.0f;
-        }
-    }
-    return weights;
+    return PerValue<DistanceWeights>(
+        in_kind, [](DistanceWeights& io_weights, size_t i, const Slot& in_slot) {
+            const Parameter& param = *in_slot.param;
+            if (param.IsContinuous() && !IsToneNumber(in_slot)) {
+                io_weights.cap[i] = 255;
+                io_weights.scale[i] = 1.0f / float(param.steps - 1);
+            } else {
+                io_weights.cap[i] = 1;
+                io_weights.scale[i] = 1.0f;
+            }
+        });
 }
 
 }  // namespace
@@ -176,7 +182,7 @@ int ValueCount(Kind in_kind) {
 
 void ReadValues(Kind in_kind, const int8_t* in_bytes, uint8_t* out_values) {
     // The library reads every entry of thousands of banks this way while it indexes.
-    const ValueLayout& layout = LayoutOf(in_kind);
+    const ValueLayout& layout = MadeOnce<ValueLayout, MakeLayout>(in_kind);
     for (int i = 0; i < layout.count; ++i) {
         const auto at = size_t(i);
         const int stored =
@@ -186,9 +192,7 @@ void ReadValues(Kind in_kind, const int8_t* in_bytes, uint8_t* out_values) {
 }
 
 const DistanceWeights& WeightsOf(Kind in_kind) {
-    static const DistanceWeights tone = MakeWeights(Kind::Tone);
-    static const DistanceWeights patch = MakeWeights(Kind::Patch);
-    return in_kind == Kind::Tone ? tone : patch;
+    return MadeOnce<DistanceWeights, MakeWeights>(in_kind);
 }
 
 float Distance(Kind in_kind, const int8_t* in_a, const int8_t* in_b) {

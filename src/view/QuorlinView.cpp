@@ -20,8 +20,7 @@
 
 #include "bank/BankFiles.h"
 #include "dialogs/DialogDelayTime.h"
-#include "dialogs/DialogEditPatch.h"
-#include "dialogs/DialogEditTone.h"
+#include "dialogs/DialogEditName.h"
 #include "dialogs/DialogSetupMIDIPorts.h"
 #include "dialogs/EntryNameText.h"
 #include "midi/MidiManager.h"

@@ -20,7 +20,7 @@
 
 #include "GuiFixture.h"
 #include "bank/Archive.h"
-#include "dialogs/DialogEditPatch.h"
+#include "dialogs/DialogEditName.h"
 #include "midi/MidiManager.h"
 
 namespace {
@@ -106,7 +106,7 @@ TEST_F(DocumentTest, SaveAsThenOpenFromTheRecentListRoundTrips) {
     const QString path = TempPath(QStringLiteral("mine.m80"));
     EXPECT_EQ(ReadAll(path), expected) << "byte for byte";
     EXPECT_EQ(Doc()->GetTitle(), QStringLiteral("mine.m80"));
-    EXPECT_EQ(m_Recent->m_Files, QStringList{QFileInfo(path).absoluteFilePath()});
+    EXPECT_EQ(m_Recent->m_Kept, QStringList{QFileInfo(path).absoluteFilePath()});
 
     // Save again goes to the same file without asking.
     Trigger(cmd::Save);
@@ -139,7 +139,7 @@ TEST_F(DocumentTest, ChoosingARecentFileInTheOpenMenuReopensIt) {
         m_Asker.m_SavePath = TempPath(QString::fromLatin1(name));
         Trigger(cmd::SaveAs);
     }
-    ASSERT_EQ(m_Recent->m_Files.size(), 2);
+    ASSERT_EQ(m_Recent->m_Kept.size(), 2);
     CloseActive();
     ASSERT_EQ(WindowCount(), 0u);
     Frame()->show();
@@ -159,7 +159,7 @@ TEST_F(DocumentTest, ChoosingARecentFileInTheOpenMenuReopensIt) {
     Settle();
     ASSERT_EQ(WindowCount(), 1u);
     EXPECT_EQ(Doc()->GetTitle(), QStringLiteral("first.m80"));
-    EXPECT_EQ(QFileInfo(m_Recent->m_Files.value(0)).fileName(), QStringLiteral("first.m80"));
+    EXPECT_EQ(QFileInfo(m_Recent->m_Kept.value(0)).fileName(), QStringLiteral("first.m80"));
 }
 
 TEST_F(DocumentTest, RecentListKeepsTenNewestFirst) {
@@ -167,9 +167,9 @@ TEST_F(DocumentTest, RecentListKeepsTenNewestFirst) {
         m_Asker.m_SavePath = TempPath(QStringLiteral("bank%1.m80").arg(i));
         Trigger(cmd::SaveAs);
     }
-    ASSERT_EQ(m_Recent->m_Files.size(), 10);
-    EXPECT_TRUE(m_Recent->m_Files.front().endsWith(QStringLiteral("bank11.m80")));
-    EXPECT_TRUE(m_Recent->m_Files.back().endsWith(QStringLiteral("bank2.m80")));
+    ASSERT_EQ(m_Recent->m_Kept.size(), 10);
+    EXPECT_TRUE(m_Recent->m_Kept.front().endsWith(QStringLiteral("bank11.m80")));
+    EXPECT_TRUE(m_Recent->m_Kept.back().endsWith(QStringLiteral("bank2.m80")));
 }
 
 TEST_F(DocumentTest, OpenShowsTheFileScrolledToTheTop) {
@@ -196,7 +196,7 @@ TEST_P(BadBankFileTest, IsReportedAndOpensNoWindow) {
     Trigger(cmd::Open);
     EXPECT_EQ(m_Prompter.Texts(), (std::vector<std::string>{"Unexpected file format."}));
     EXPECT_EQ(WindowCount(), 1u);
-    EXPECT_TRUE(m_Recent->m_Files.isEmpty());
+    EXPECT_TRUE(m_Recent->m_Kept.isEmpty());
     EXPECT_EQ(Doc()->GetTitle(), QStringLiteral("MKS80v1"));
 }
 

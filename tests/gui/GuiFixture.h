@@ -166,7 +166,7 @@ class GuiFixture : public ::testing::Test {
         services.asker = &m_Asker;
         services.shell = &m_Shell;
         auto layout = std::make_unique<MemoryWindowLayoutStore>();
-        layout->m_State = m_PresetLayout;
+        layout->m_Kept = m_PresetLayout;
         m_Layout = layout.get();
         services.layout = std::move(layout);
         if (!m_LibraryFolder.isEmpty()) {

@@ -312,7 +312,7 @@ TEST_F(ParametersPanelTest, FollowsTheActiveWindowAndIsRememberedBetweenRuns) {
     EXPECT_EQ(Panel()->GetSource(), nullptr);
 
     EXPECT_EQ(m_App->ExitInstance(), 0);
-    const QByteArray kept = m_Layout->m_State;
+    const QByteArray kept = m_Layout->m_Kept;
     m_App.reset();
     m_PresetLayout = kept;
     ASSERT_TRUE(Start());

@@ -12,8 +12,7 @@
 #include "bank/SysExData.h"
 #include "dialogs/DialogChooseToneToOverwrite.h"
 #include "dialogs/DialogDelayTime.h"
-#include "dialogs/DialogEditPatch.h"
-#include "dialogs/DialogEditTone.h"
+#include "dialogs/DialogEditName.h"
 #include "dialogs/DialogSetupMIDIPorts.h"
 
 namespace {

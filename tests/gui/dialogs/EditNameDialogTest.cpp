@@ -10,8 +10,7 @@
 
 #include "AppFixture.h"
 #include "DialogTestSupport.h"
-#include "dialogs/DialogEditPatch.h"
-#include "dialogs/DialogEditTone.h"
+#include "dialogs/DialogEditName.h"
 #include "platform/Prompter.h"
 
 namespace {

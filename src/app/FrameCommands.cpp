@@ -9,6 +9,7 @@
 
 #include "app/ChildFrm.h"
 #include "app/Librarian.h"
+#include "app/LiveSound.h"
 #include "app/MainFrm.h"
 #include "app/Quorlin.h"
 #include "app/QuorlinDoc.h"
@@ -98,6 +99,14 @@ void AddPanels(QMenu& in_menu, CQuorlinApp& in_app) {
     }
 }
 
+CommandRow::Handler LiveCommand(CQuorlinApp& in_app, void (CLiveSound::*in_handler)()) {
+    return [&in_app, in_handler]() {
+        if (CLiveSound* live = in_app.GetLiveSound()) {
+            (live->*in_handler)();
+        }
+    };
+}
+
 CommandRow::Handler SoundMakerCommand(CQuorlinApp& in_app, void (CSoundMaker::*in_handler)()) {
     return [&in_app, in_handler]() {
         if (CSoundMaker* maker = in_app.GetSoundMaker()) {
@@ -124,6 +133,7 @@ std::vector<CommandRow> FrameCommands(CMainFrame& in_frame, CQuorlinApp& in_app)
         return doc && !in_app.IsMidiBusy() && !doc->IsReceiving();
     };
     const auto never = []() { return false; };
+    const auto live = [&in_app]() { return in_app.GetLiveSound() != nullptr; };
     const auto ctrl = [](Qt::Key in_key) { return QKeySequence(Qt::CTRL | in_key); };
     return {
         CommandRow(ID_FILE_NEW, "&New", "Create a new document")
@@ -267,6 +277,19 @@ std::vector<CommandRow> FrameCommands(CMainFrame& in_frame, CQuorlinApp& in_app)
             .CheckedWhen([&in_frame]() {
                 return in_frame.GetParametersPanel() && !in_frame.GetParametersPanel()->isHidden();
             }),
+        CommandRow(
+            ID_VIEW_MKS80_NOW, "MKS-80 now",
+            "Show in the Parameters panel the sound the MKS-80 plays now, as it announced it")
+            .In(M::View, 1)
+            .Does([&in_frame, &in_app]() {
+                if (CLiveSound* sound = in_app.GetLiveSound()) {
+                    sound->ShowMks80Now(in_frame.Action(ID_VIEW_MKS80_NOW)->isChecked());
+                }
+            })
+            .EnabledWhen(live)
+            .CheckedWhen([&in_app]() {
+                return in_app.GetLiveSound() && in_app.GetLiveSound()->IsShowingMks80Now();
+            }),
         CommandRow::Items(M::View, 1, true,
                           [&in_app](QMenu& in_menu) { AddPanels(in_menu, in_app); }),
         // F6 and Shift+F6 carry the focus between the bank window and the panels docked
@@ -301,18 +324,43 @@ std::vector<CommandRow> FrameCommands(CMainFrame& in_frame, CQuorlinApp& in_app)
             .Button(2, "", "save-to-mks80")
             .Does(ViewCommand(in_frame, &CQuorlinView::OnSendPatches))
             .EnabledWhen(transfer),
-        CommandRow(ID_DISPLAY_SELECTION, "Display Current Selection Data")
+        CommandRow(ID_AUDITION, "Audition",
+                   "Play the selected patch or tone on the MKS-80, and every change made to it.")
             .In(M::Midi, 2)
+            .Button(4, "Audition", QStyle::SP_MediaVolume)
+            .Does([&in_frame, &in_app]() {
+                if (CLiveSound* sound = in_app.GetLiveSound()) {
+                    sound->SetAudition(in_frame.Action(ID_AUDITION)->isChecked());
+                }
+            })
+            .EnabledWhen(live)
+            .CheckedWhen([&in_app]() {
+                return in_app.GetLiveSound() && in_app.GetLiveSound()->IsAuditionOn();
+            }),
+        CommandRow(ID_PLAY_TEST_NOTE, "Play Test Note",
+                   "Play middle C on the MKS-80 for one second.")
+            .In(M::Midi, 2)
+            .Button(4, "Play Test Note", QStyle::SP_MediaPlay)
+            .Does(LiveCommand(in_app, &CLiveSound::OnPlayTestNote))
+            .EnabledWhen([&in_app]() { return in_app.GetLiveSound() && !in_app.IsMidiBusy(); }),
+        CommandRow(ID_TAKE_CURRENT_SOUND, "Take Current Sound",
+                   "Store the sound the MKS-80 plays now into the selected patch and its tones.")
+            .In(M::Midi, 2)
+            .Does(LiveCommand(in_app, &CLiveSound::OnTakeCurrentSound))
+            .EnabledWhen(
+                [&in_app]() { return in_app.GetLiveSound() && in_app.GetLiveSound()->CanTake(); }),
+        CommandRow(ID_DISPLAY_SELECTION, "Display Current Selection Data")
+            .In(M::Midi, 3)
             .Does(ViewCommand(in_frame, &CQuorlinView::OnDisplaySelectionData))
             .EnabledWhen(bank),
         CommandRow(ID_SELECT_MIDI_PORT, "Select MIDI Port",
                    "Selects the MIDI port the MKS-80 is attached to.")
-            .In(M::Midi, 3)
+            .In(M::Midi, 4)
             .Does(ViewCommand(in_frame, &CQuorlinView::OnSelectMidiPort))
             .EnabledWhen(bank),
         CommandRow(ID_SET_TRANSFER_SPEED, "Set Midi Transfer Speed",
                    "Set the speed that the data is sent and recieved from the MKS0-80.")
-            .In(M::Midi, 3)
+            .In(M::Midi, 4)
             .Does(ViewCommand(in_frame, &CQuorlinView::OnSetMidiTransferSpeed))
             .EnabledWhen(bank),
         // Two commands that no menu, button or key issues: the application's own

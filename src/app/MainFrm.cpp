@@ -19,6 +19,7 @@
 
 #include "app/ChildFrm.h"
 #include "app/FrameCommands.h"
+#include "app/LiveSound.h"
 #include "app/Quorlin.h"
 #include "app/QuorlinDoc.h"
 #include "platform/Trace.h"
@@ -356,7 +357,13 @@ void CMainFrame::OnSubWindowActivated(QMdiSubWindow* in_window) {
         m_ptrLastActiveFrame = frame;
         m_App.SetActiveBankView(frame->GetView());
     }
-    m_ptrParametersPanel->FollowView(ActiveView());
+    CLiveSound* live = m_App.GetLiveSound();
+    if (!live || !live->IsShowingMks80Now()) {
+        m_ptrParametersPanel->FollowView(ActiveView());
+    }
+    if (live) {
+        live->FollowView(ActiveView());
+    }
     UpdateMenus();
     UpdateCommandUI();
     UpdateFrameTitle();

@@ -12,6 +12,7 @@
 #include "app/ChildFrm.h"
 #include "app/DialogAbout.h"
 #include "app/Librarian.h"
+#include "app/LiveSound.h"
 #include "app/MainFrm.h"
 #include "app/QuorlinDoc.h"
 #include "app/RecentFileStore.h"
@@ -69,6 +70,7 @@ CQuorlinApp::~CQuorlinApp() {
     m_ptrMainFrame = nullptr;
     m_ptrLibrarian = nullptr;
     m_ptrSoundMaker = nullptr;
+    m_ptrLiveSound = nullptr;
     delete frame;
     const std::vector<CQuorlinDoc*> docs = m_Docs;
     for (CQuorlinDoc* doc : docs) {
@@ -127,6 +129,13 @@ bool CQuorlinApp::InitInstance(const QStringList& in_files) {
 
     ReadGeneralOptions();
     SetupMidiDevIDs();
+    // Audition and listening to the instrument start once the ports are known.
+    if (m_ptrMidiManager) {
+        m_ptrLiveSound = new CLiveSound(*this, *m_ptrMainFrame);
+        m_ptrLiveSound->FollowView(m_ptrMainFrame->ActiveView());
+        m_ptrLiveSound->Listen();
+        m_ptrMainFrame->UpdateCommandUI();
+    }
     return true;
 }
 
@@ -270,6 +279,15 @@ void CQuorlinApp::SetMidiSetup(const MidiSetupValues& in_setup) {
         m_MidiChannel = in_setup.channel;
         SetMidiChannel(in_setup.channel);
     }
+    if (m_ptrLiveSound) {
+        m_ptrLiveSound->Listen();
+    }
+}
+
+void CQuorlinApp::DeviceTestEnded() {
+    if (m_ptrLiveSound) {
+        m_ptrLiveSound->Listen();
+    }
 }
 
 void CQuorlinApp::ShowHelpContents() {
@@ -286,6 +304,9 @@ void CQuorlinApp::SetMidiChannel(int in_channel) {
 
 void CQuorlinApp::SetMidiBusy() {
     m_MidiBusy = 1;
+    if (m_ptrLiveSound) {
+        m_ptrLiveSound->TransferStarting();
+    }
     if (m_ptrMainFrame) {
         m_ptrMainFrame->UpdateCommandUI();
     }
@@ -400,6 +421,9 @@ void CQuorlinApp::TransferEnded(const TransferReport& in_report) {
     Q_EMIT TransferStatus(QString());
     if (m_ptrLibrarian) {
         m_ptrLibrarian->TransferEnded(in_report.kind, in_report.outcome, transferred);
+    }
+    if (m_ptrLiveSound) {
+        m_ptrLiveSound->Listen();
     }
 }
 

@@ -20,6 +20,7 @@
 #include "view/ViewHost.h"
 
 class CLibrarian;
+class CLiveSound;
 class CSoundMaker;
 class CLibraryService;
 class CMidiManager;
@@ -77,6 +78,9 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     void SetupMidiDevIDs();
 
     CMidiManager* GetMidiManager() override;
+    bool HasMidiManager() const { return m_ptrMidiManager != nullptr; }
+    platform::EventLoop& GetLoop() { return *m_Services.loop; }
+    platform::SettingsStore& GetSettings() { return *m_Services.settings; }
     CQuorlinView* GetActiveBankView();
     void SetActiveBankView(CQuorlinView* in_ptrActiveView) override;
     // A view is going away: the app and the link stop referring to it (and to its
@@ -88,6 +92,7 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     MidiSetupValues GetMidiSetup() const override;
     void SetMidiSetup(const MidiSetupValues& in_setup) override;
     int GetMaxNameLength() const override { return m_MaxNameLength; }
+    void DeviceTestEnded() override;
     QString AskOpenFileName(const QString& in_caption, const QStringList& in_filters) override;
     QString AskSaveFileName(const QString& in_caption, const QString& in_proposed,
                             const QStringList& in_filters) override;
@@ -131,6 +136,8 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     CLibrarian* GetLibrarian() const { return m_ptrLibrarian; }
     // Blend, mutate and find similar, made with the main frame; nullptr before.
     CSoundMaker* GetSoundMaker() const { return m_ptrSoundMaker; }
+    // Audition, the test note and the instrument's own sound; nullptr before the frame.
+    CLiveSound* GetLiveSound() const { return m_ptrLiveSound; }
     platform::Shell* GetShell() const { return m_Services.shell; }
     // Counts every new bank document since start-up, for the titles "MKS80v1", "MKS80v2", ...
     int NextUntitledNumber() { return ++m_UntitledCount; }
@@ -148,6 +155,7 @@ class CQuorlinApp : public QObject, public MidiHost, public ViewHost {
     CMainFrame* m_ptrMainFrame = nullptr;    // owned by this object, deleted with it
     CLibrarian* m_ptrLibrarian = nullptr;    // a child of the main frame
     CSoundMaker* m_ptrSoundMaker = nullptr;  // a child of the main frame
+    CLiveSound* m_ptrLiveSound = nullptr;    // a child of the main frame
     std::unique_ptr<platform::ScopedPrompter> m_ptrScopedPrompter;
     std::unique_ptr<UserAsker> m_OwnAsker;
     std::vector<CQuorlinDoc*> m_Docs;

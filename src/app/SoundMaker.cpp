@@ -8,6 +8,7 @@
 #include "app/ChildFrm.h"
 #include "app/Librarian.h"
 #include "app/LibraryService.h"
+#include "app/LiveSound.h"
 #include "app/MainFrm.h"
 #include "app/Quorlin.h"
 #include "app/QuorlinDoc.h"
@@ -73,6 +74,10 @@ bool CSoundMaker::Selected(CQuorlinDoc*& out_doc, BankEntry& out_entry) const {
         return false;
     }
     out_entry = ReadEntry(*out_doc->GetSysExData(), view->GetSelectedColumn() == 1, index);
+    // What the dialog shows in the entry is heard with Audition on.
+    if (CLiveSound* live = m_App.GetLiveSound()) {
+        live->PlaySelected();
+    }
     return true;
 }
 

@@ -26,6 +26,9 @@ class DialogHost {
     // Keeps the setup; a changed channel is handed to the link as well.
     virtual void SetMidiSetup(const MidiSetupValues& in_setup) = 0;
     virtual int GetMaxNameLength() const = 0;
+    // The setup dialog's test of two devices ended: the link's own ports, which it
+    // closed, may listen again.
+    virtual void DeviceTestEnded() {}
 };
 
 // The process-wide host, or nullptr when no application object exists (the dialogs then

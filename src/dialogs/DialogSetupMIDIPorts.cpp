@@ -172,8 +172,11 @@ void CDialogSetupMIDIPorts::OnTest() {
     // dialog has closed, when there is nobody left to tell.
     m_TestButton->setEnabled(false);
     QPointer<CDialogSetupMIDIPorts> self(this);
+    DialogHost& host = m_App;
     m_App.GetMidiManager()->ProbeDevices(
-        *in, *out, position + 1, kTestAnswerMs + m_App.GetPauseTime(), [self](bool in_found) {
+        *in, *out, position + 1, kTestAnswerMs + m_App.GetPauseTime(),
+        [self, &host](bool in_found) {
+            host.DeviceTestEnded();
             if (!self) {
                 return;
             }

@@ -53,4 +53,9 @@ enum CommandId : int {
     ID_FIND_SIMILAR = 32799,
     // The Parameters panel.
     ID_VIEW_PARAMETERS = 32800,
+    // Hearing the bank on the instrument, and its own sound.
+    ID_AUDITION = 32801,
+    ID_PLAY_TEST_NOTE = 32802,
+    ID_TAKE_CURRENT_SOUND = 32803,
+    ID_VIEW_MKS80_NOW = 32804,
 };

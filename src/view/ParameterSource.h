@@ -27,5 +27,7 @@ class ParameterSource {
     // tones (empty where it does not), and a way to go to that tone.
     virtual QString ToneName(int /*in_index*/) const { return QString(); }
     virtual bool CanSelectTone() const { return false; }
+    // Shown only, as the instrument's own sound is: the controls are off.
+    virtual bool IsReadOnly() const { return false; }
     virtual void SelectTone(int /*in_index*/) {}
 };

@@ -429,8 +429,11 @@ void CParametersPanel::Refresh() {
     }
     setWindowTitle(QStringLiteral("Parameters: %1").arg(m_ptrSource->GetTitle()));
     m_ptrPages->setCurrentWidget(kind == mks80::Kind::Tone ? m_ptrToneScroll : m_ptrPatchScroll);
+    const bool editable = !m_ptrSource->IsReadOnly();
     for (Editor& editor : m_Editors) {
         if (editor.kind == kind) {
+            (editor.slider ? static_cast<QWidget*>(editor.slider) : editor.combo)
+                ->setEnabled(editable);
             ShowValue(editor, bytes);
         }
     }
@@ -499,7 +502,7 @@ void CParametersPanel::ShowValue(Editor& io_editor, const std::vector<int8_t>& i
 void CParametersPanel::OnEdited(const Editor& in_editor, int in_stored) {
     const mks80::Parameter& param = *in_editor.param;
     // The marked item of a damaged value is what is stored already.
-    if (!m_ptrSource || !mks80::IsValidStored(param, in_stored)) {
+    if (!m_ptrSource || m_ptrSource->IsReadOnly() || !mks80::IsValidStored(param, in_stored)) {
         return;
     }
     const std::vector<int8_t> bytes = m_ptrSource->GetBytes();

@@ -62,7 +62,8 @@ TEST_F(MenuTest, MenuBarFollowsWhetherABankWindowIsOpen) {
                            "Compare With...", "Name From Library (off)", "-", "Blend With...",
                            "Mutate...", "Find Similar (off)"}));
     EXPECT_EQ(Items(Frame()->GetMenu(129, "Midi")),
-              (QStringList{"Get Patches", "Send Patches", "Compare with MKS-80", "-",
+              (QStringList{"Get Patches", "Send Patches", "Compare with MKS-80", "-", "Audition",
+                           "Play Test Note", "Take Current Sound (off)", "-",
                            "Display Current Selection Data", "-", "Select MIDI Port",
                            "Set Midi Transfer Speed"}));
     EXPECT_EQ(Items(Frame()->GetMenu(129, "&Help")),
@@ -173,14 +174,15 @@ TEST_F(MenuTest, TransferCommandsAreOffWhileBusy) {
     }
 }
 
-TEST_F(MenuTest, ToolbarHasEightButtonsThatDockAnywhere) {
+TEST_F(MenuTest, ToolbarHasTenButtonsThatDockAnywhere) {
     QToolBar* bar = Frame()->GetToolBar();
     QList<int> ids;
     for (QAction* action : bar->actions()) {
         ids << (action->isSeparator() ? 0 : action->data().toInt());
     }
-    EXPECT_EQ(ids, (QList<int>{cmd::New, cmd::Open, cmd::Save, 0, cmd::LoadFromMks80,
-                               cmd::SaveToMks80, 0, cmd::Cut, cmd::Copy, cmd::Paste}));
+    EXPECT_EQ(
+        ids, (QList<int>{cmd::New, cmd::Open, cmd::Save, 0, cmd::LoadFromMks80, cmd::SaveToMks80, 0,
+                         cmd::Cut, cmd::Copy, cmd::Paste, 0, ID_AUDITION, ID_PLAY_TEST_NOTE}));
     EXPECT_TRUE(bar->isMovable());
     EXPECT_TRUE(bar->isFloatable());
     EXPECT_EQ(bar->allowedAreas(), Qt::AllToolBarAreas);
@@ -231,7 +233,9 @@ TEST_F(MenuTest, StatusBarHasReadyAndTheThreeIndicators) {
     EXPECT_EQ(Frame()->GetMessagePane()->text(), QStringLiteral("Ready"));
     QStringList indicators;
     for (QLabel* label : bar->findChildren<QLabel*>()) {
-        if (label != Frame()->GetMessagePane()) {
+        if (label->objectName() == QStringLiteral("Mks80Now")) {
+            EXPECT_EQ(label->text(), QString()) << "nothing heard from the instrument yet";
+        } else if (label != Frame()->GetMessagePane()) {
             indicators << label->text();
             EXPECT_FALSE(label->isEnabled()) << "no lock is claimed to be on";
         }

@@ -11,7 +11,7 @@ build=build-fuzz
 cmake -S "$here" -B "$build" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DQUORLIN_TESTS=ON -DQUORLIN_FUZZ=ON -DQUORLIN_SANITIZE=OFF >/dev/null
 
-targets=(fuzz_files fuzz_blocks fuzz_midi_file fuzz_sysex_assembler)
+targets=(fuzz_files fuzz_blocks fuzz_midi_file fuzz_sysex_assembler fuzz_live_messages)
 if grep -q '^QUORLIN_GUI:BOOL=ON' "$build/CMakeCache.txt"; then
   targets+=(fuzz_clipboard)
 fi
@@ -24,6 +24,7 @@ corpus() {
     fuzz_blocks | fuzz_sysex_assembler) echo tests/data/dumps ;;
     fuzz_midi_file) echo tests/data/dumps ;;
     fuzz_clipboard) echo tests/fuzz/clipboard ;;
+    fuzz_live_messages) echo tests/fuzz/live ;;
   esac
 }
 

@@ -34,10 +34,6 @@ uint64_t ParameterKey(uint8_t in_level, uint8_t in_group, int in_number) {
     return (uint64_t(in_level) << 16) | (uint64_t(in_group) << 8) | uint64_t(in_number);
 }
 
-int ValidToneNumber(int8_t in_byte) {
-    return std::clamp(static_cast<int>(in_byte), 0, BANK_SIZE - 1);
-}
-
 // The parameters whose message values differ between two sounds of one part.
 std::vector<std::pair<int, int>> Changes(const std::vector<uint8_t>& in_before,
                                          const std::vector<uint8_t>& in_after) {
@@ -140,10 +136,8 @@ mks80::CurrentSound CLiveSound::SoundOf(const CSysExData& in_bank, EntryKind in_
     }
     const int8_t* patch = in_bank.GetPatch(in_index)->GetData();
     std::copy(patch, patch + mks80::PATCH_BYTES, sound.patch.begin());
-    const int8_t* upper =
-        in_bank.GetTone(ValidToneNumber(patch[mks80::PATCH_UPPER_TONE_BYTE]))->GetData();
-    const int8_t* lower =
-        in_bank.GetTone(ValidToneNumber(patch[mks80::PATCH_LOWER_TONE_BYTE]))->GetData();
+    const int8_t* upper = in_bank.GetTone(ops::PlayedTone(patch, mks80::Half::Upper))->GetData();
+    const int8_t* lower = in_bank.GetTone(ops::PlayedTone(patch, mks80::Half::Lower))->GetData();
     std::copy(upper, upper + mks80::TONE_BYTES, sound.upperTone.begin());
     std::copy(lower, lower + mks80::TONE_BYTES, sound.lowerTone.begin());
     return sound;

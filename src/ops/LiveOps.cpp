@@ -28,16 +28,17 @@ std::vector<std::vector<uint8_t>> AuditionMessages(const CSysExData& in_bank, En
                 mks80::ToneApr(in_device, mks80::Half::Lower, tone)};
     }
     const int8_t* patch = in_bank.GetPatch(in_index)->GetData();
-    // A damaged tone number plays the nearest tone, the number the APR carries.
-    const mks80::Parameter& toneNumber =
-        *mks80::FindParameter(mks80::Kind::Patch, mks80::PATCH_TONE_PARAMETER);
     auto toneOf = [&](mks80::Half in_half) {
-        const int number =
-            mks80::ValidStored(toneNumber, mks80::StoredValue(toneNumber, patch, in_half));
-        return in_bank.GetTone(number)->GetData();
+        return in_bank.GetTone(PlayedTone(patch, in_half))->GetData();
     };
     return mks80::PatchSound(in_device, patch, toneOf(mks80::Half::Upper),
                              toneOf(mks80::Half::Lower));
+}
+
+int PlayedTone(const int8_t* in_patchBytes, mks80::Half in_half) {
+    const mks80::Parameter& toneNumber =
+        *mks80::FindParameter(mks80::Kind::Patch, mks80::PATCH_TONE_PARAMETER);
+    return mks80::ValidStored(toneNumber, mks80::StoredValue(toneNumber, in_patchBytes, in_half));
 }
 
 std::vector<uint8_t> TestNoteOn(int in_channel) {

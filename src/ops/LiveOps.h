@@ -5,6 +5,7 @@
 
 #include "bank/BankCompare.h"
 #include "midi/MidiPorts.h"
+#include "mks80/Parameters.h"
 
 class CMidiManager;
 class CSysExData;
@@ -17,6 +18,10 @@ namespace ops {
 // value. Empty for an index outside the bank.
 std::vector<std::vector<uint8_t>> AuditionMessages(const CSysExData& in_bank, EntryKind in_kind,
                                                    int in_index, uint8_t in_device);
+
+// The tone a patch half plays: its tone number, or for a damaged one the nearest
+// valid number, the one its APR carries.
+int PlayedTone(const int8_t* in_patchBytes, mks80::Half in_half);
 
 // The test note: middle C, velocity 100, on in_channel (1 to 16).
 std::vector<uint8_t> TestNoteOn(int in_channel);

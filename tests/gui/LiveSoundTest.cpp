@@ -169,6 +169,20 @@ TEST_F(LiveSoundTest, SelectingEditingAndUndoingAreHeardAndATransferSilencesThem
 
 TEST_F(LiveSoundTest, AnAnnouncementShowsInTheStatusBarAndTakeStoresItAsOneStep) {
     EXPECT_FALSE(Act(ID_TAKE_CURRENT_SOUND)->isEnabled()) << "no sound known yet";
+    // The panel shows the instrument's sound, read-only, until asked to show the bank again;
+    // before any announcement it says it waits for one.
+    Trigger(ID_VIEW_MKS80_NOW);
+    CParametersPanel* panel = Frame()->GetParametersPanel();
+    EXPECT_TRUE(panel->windowTitle().contains(QStringLiteral("MKS-80 now")));
+    const auto says = [panel](const QString& in_start) {
+        for (const QLabel* label : panel->findChildren<QLabel*>()) {
+            if (label->isVisibleTo(panel) && label->text().startsWith(in_start)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(says(QStringLiteral("The MKS-80 has announced no sound yet")));
     std::array<int8_t, mks80::PATCH_BYTES> patch{};
     patch[mks80::PATCH_UPPER_TONE_BYTE] = 7;
     patch[mks80::PATCH_LOWER_TONE_BYTE] = 9;
@@ -196,10 +210,7 @@ TEST_F(LiveSoundTest, AnAnnouncementShowsInTheStatusBarAndTakeStoresItAsOneStep)
     EXPECT_EQ(status.toStdString(), tracker.StatusText());
     EXPECT_EQ(tracker.Sound().upperTone, upper);
 
-    // The panel shows it, read-only, until asked to show the bank again.
-    Trigger(ID_VIEW_MKS80_NOW);
-    CParametersPanel* panel = Frame()->GetParametersPanel();
-    EXPECT_TRUE(panel->windowTitle().contains(QStringLiteral("MKS-80 now")));
+    EXPECT_FALSE(says(QStringLiteral("The MKS-80 has announced no sound yet")));
     QSlider* detune = Slider(Kind::Patch, 6, Half::Upper);
     ASSERT_NE(detune, nullptr);
     EXPECT_EQ(detune->value(), 55);

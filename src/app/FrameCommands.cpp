@@ -344,7 +344,8 @@ std::vector<CommandRow> FrameCommands(CMainFrame& in_frame, CQuorlinApp& in_app)
             .Does(LiveCommand(in_app, &CLiveSound::OnPlayTestNote))
             .EnabledWhen([&in_app]() { return in_app.GetLiveSound() && !in_app.IsMidiBusy(); }),
         CommandRow(ID_TAKE_CURRENT_SOUND, "Take Current Sound",
-                   "Store the sound the MKS-80 plays now into the selected patch and its tones.")
+                   "Store the sound the MKS-80 plays now into the selected patch and its tones; "
+                   "on once the MKS-80 has announced a patch chosen on it.")
             .In(M::Midi, 2)
             .Does(LiveCommand(in_app, &CLiveSound::OnTakeCurrentSound))
             .EnabledWhen(

@@ -53,6 +53,11 @@ class CurrentSoundSource : public ParameterSource {
                                                          : QStringLiteral("lower tone");
         return QStringLiteral("MKS-80 now, %1 (read-only)").arg(what);
     }
+    QString EmptyText() const override {
+        return QStringLiteral(
+            "The MKS-80 has announced no sound yet. Choose a patch on it (in its "
+            "MIDI function III) and its sound shows here.");
+    }
     void Write(const mks80::Parameter&, mks80::Half, int, int) override {}
     bool IsReadOnly() const override { return true; }
     QString ToneName(int in_index) const override {

@@ -18,6 +18,8 @@ class ParameterSource {
     virtual std::vector<int8_t> GetBytes() const = 0;
     // What the panel's title names after "Parameters: ", e.g. "Tone 23 Soft Pad".
     virtual QString GetTitle() const = 0;
+    // Said in the panel while there are no bytes to show; empty: the panel's own words.
+    virtual QString EmptyText() const { return QString(); }
     // Writes the valid stored value in_stored of one parameter. Changes that carry the
     // same in_gesture come from one gesture of the user (a drag, a key held down).
     virtual void Write(const mks80::Parameter& in_param, mks80::Half in_half, int in_stored,

@@ -43,9 +43,7 @@ CParametersPanel::CParametersPanel(QWidget* in_parent)
     : QDockWidget(QStringLiteral("Parameters"), in_parent) {
     setObjectName(QStringLiteral("ParametersPanel"));
     m_ptrPages = new QStackedWidget(this);
-    m_ptrNothing = new QLabel(QStringLiteral("Select a patch or a tone in a bank window to see "
-                                             "its parameters."),
-                              m_ptrPages);
+    m_ptrNothing = new QLabel(m_ptrPages);
     m_ptrNothing->setAlignment(Qt::AlignCenter);
     m_ptrNothing->setWordWrap(true);
     m_ptrNothing->setMargin(12);
@@ -423,7 +421,15 @@ void CParametersPanel::Refresh() {
     const mks80::Kind kind = m_ptrSource ? m_ptrSource->GetKind() : mks80::Kind::Tone;
     const size_t size = kind == mks80::Kind::Tone ? mks80::TONE_BYTES : mks80::PATCH_BYTES;
     if (!m_ptrSource || bytes.size() != size) {
-        setWindowTitle(QStringLiteral("Parameters"));
+        // A source with nothing yet keeps its title, so the panel says what it waits for.
+        const QString waiting = m_ptrSource ? m_ptrSource->EmptyText() : QString();
+        setWindowTitle(waiting.isEmpty()
+                           ? QStringLiteral("Parameters")
+                           : QStringLiteral("Parameters: %1").arg(m_ptrSource->GetTitle()));
+        m_ptrNothing->setText(waiting.isEmpty()
+                                  ? QStringLiteral("Select a patch or a tone in a "
+                                                   "bank window to see its parameters.")
+                                  : waiting);
         m_ptrPages->setCurrentWidget(m_ptrNothing);
         return;
     }
@@ -457,7 +463,8 @@ void CParametersPanel::ShowValue(Editor& io_editor, const std::vector<int8_t>& i
             colours.setColor(role, kDamaged);
         }
     }
-    control->setToolTip(valid ? QString() : DamagedTip());
+    // A narrow list cuts a marked text short: its tip says it whole.
+    control->setToolTip(valid ? QString() : QStringLiteral("%1\n%2").arg(text, DamagedTip()));
     if (io_editor.slider) {
         // A slider cannot stand beyond its ends: it stands at the nearest valid value,
         // and its text says what is stored.

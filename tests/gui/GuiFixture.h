@@ -6,10 +6,13 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMdiArea>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -196,6 +199,29 @@ class GuiFixture : public ::testing::Test {
         QAction* action = Act(in_id);
         ASSERT_NE(action, nullptr) << in_id;
         action->trigger();
+    }
+    // Waits (at most 30 s) for what another thread, such as the library's reader, brings about.
+    template <typename Condition>
+    static bool WaitFor(Condition in_condition) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!in_condition() && waited.elapsed() < 30000) {
+            QTest::qWait(20);
+        }
+        return in_condition();
+    }
+    // Runs the command; while its dialog is open, in_use works it and closes it.
+    template <typename Dialog, typename Use>
+    void WithDialog(int in_command, Use in_use) {
+        bool seen = false;
+        QTimer::singleShot(0, [&]() {
+            if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+                seen = true;
+                in_use(*dialog);
+            }
+        });
+        Trigger(in_command);
+        EXPECT_TRUE(seen) << "the dialog did not open";
     }
     size_t WindowCount() const { return Frame()->ChildFrames().size(); }
     // Lets closed windows and their documents really go.

@@ -1,6 +1,5 @@
 // Compare with MKS-80, Name From Library and the Library panel, against the virtual
 // instrument and a library folder of real bank files.
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,16 +32,6 @@ class LibrarianTest : public GuiFixture {
         }
         ASSERT_FALSE(m_App->IsMidiBusy());
         m_Loop->RunUntilIdle();
-    }
-    // Waits (at most 30 s) for a condition that a thread or the file system brings about.
-    template <typename Condition>
-    static bool WaitFor(Condition in_condition) {
-        QElapsedTimer waited;
-        waited.start();
-        while (!in_condition() && waited.elapsed() < 30000) {
-            QTest::qWait(20);
-        }
-        return in_condition();
     }
     CCompareWindow* LastComparison() const {
         const QList<CCompareWindow*> windows = Frame()->findChildren<CCompareWindow*>();

@@ -2,18 +2,29 @@
 // a scripted MIDI service that records every message sent.
 #include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 
 #include "GuiFixture.h"
 #include "ScriptedMidiService.h"
+#include "app/Librarian.h"
 #include "app/LiveSound.h"
+#include "bank/BankEntries.h"
+#include "bank/BankFiles.h"
+#include "bank/LibraryIndex.h"
+#include "dialogs/DialogBlendWith.h"
+#include "dialogs/DialogMutate.h"
 #include "midi/MidiManager.h"
 #include "mks80/Messages.h"
 #include "ops/LiveOps.h"
+#include "platform/FileAccess.h"
+#include "view/LibraryModel.h"
+#include "view/LibraryPanel.h"
 #include "view/ParametersPanel.h"
 
 namespace {
@@ -23,6 +34,7 @@ using mks80::Half;
 using mks80::Kind;
 
 constexpr uint8_t kDevice = 0;  // channel 1, the default
+constexpr int kCutoffByte = 14;
 
 class LiveSoundTest : public GuiFixture {
   protected:
@@ -65,6 +77,33 @@ class LiveSoundTest : public GuiFixture {
         EXPECT_TRUE(Frame()->grab().save(QDir(dir).filePath(in_name)));
     }
     QString Said() const { return Frame()->statusBar()->currentMessage(); }
+    CSysExData& Bank() const { return *View()->GetSysExData(); }
+
+    // What the instrument plays after every current-sound message sent to it so far.
+    mks80::CurrentSound Heard() const {
+        mks80::CurrentSound sound;
+        for (const Bytes& message : m_Service->Sent()) {
+            if (const auto live = mks80::ParseLiveMessage(message.data(), message.size())) {
+                mks80::ApplyLiveMessage(*live, sound);
+            }
+        }
+        return sound;
+    }
+    // Whether it plays entry in_index of in_bank as it would right after selecting it.
+    ::testing::AssertionResult Hears(const CSysExData& in_bank, EntryKind in_kind,
+                                     int in_index) const {
+        const mks80::CurrentSound heard = Heard();
+        mks80::CurrentSound entry = heard;
+        for (const Bytes& message : ops::AuditionMessages(in_bank, in_kind, in_index, kDevice)) {
+            mks80::ApplyLiveMessage(*mks80::ParseLiveMessage(message.data(), message.size()),
+                                    entry);
+        }
+        if (heard.patch == entry.patch && heard.upperTone == entry.upperTone &&
+            heard.lowerTone == entry.lowerTone) {
+            return ::testing::AssertionSuccess();
+        }
+        return ::testing::AssertionFailure() << "the instrument plays other bytes";
+    }
 
     ScriptedMidiService* m_Service = nullptr;
     size_t m_Seen = 0;
@@ -130,6 +169,20 @@ TEST_F(LiveSoundTest, SelectingEditingAndUndoingAreHeardAndATransferSilencesThem
 
 TEST_F(LiveSoundTest, AnAnnouncementShowsInTheStatusBarAndTakeStoresItAsOneStep) {
     EXPECT_FALSE(Act(ID_TAKE_CURRENT_SOUND)->isEnabled()) << "no sound known yet";
+    // The panel shows the instrument's sound, read-only, until asked to show the bank again;
+    // before any announcement it says it waits for one.
+    Trigger(ID_VIEW_MKS80_NOW);
+    CParametersPanel* panel = Frame()->GetParametersPanel();
+    EXPECT_TRUE(panel->windowTitle().contains(QStringLiteral("MKS-80 now")));
+    const auto says = [panel](const QString& in_start) {
+        for (const QLabel* label : panel->findChildren<QLabel*>()) {
+            if (label->isVisibleTo(panel) && label->text().startsWith(in_start)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(says(QStringLiteral("The MKS-80 has announced no sound yet")));
     std::array<int8_t, mks80::PATCH_BYTES> patch{};
     patch[mks80::PATCH_UPPER_TONE_BYTE] = 7;
     patch[mks80::PATCH_LOWER_TONE_BYTE] = 9;
@@ -157,10 +210,7 @@ TEST_F(LiveSoundTest, AnAnnouncementShowsInTheStatusBarAndTakeStoresItAsOneStep)
     EXPECT_EQ(status.toStdString(), tracker.StatusText());
     EXPECT_EQ(tracker.Sound().upperTone, upper);
 
-    // The panel shows it, read-only, until asked to show the bank again.
-    Trigger(ID_VIEW_MKS80_NOW);
-    CParametersPanel* panel = Frame()->GetParametersPanel();
-    EXPECT_TRUE(panel->windowTitle().contains(QStringLiteral("MKS-80 now")));
+    EXPECT_FALSE(says(QStringLiteral("The MKS-80 has announced no sound yet")));
     QSlider* detune = Slider(Kind::Patch, 6, Half::Upper);
     ASSERT_NE(detune, nullptr);
     EXPECT_EQ(detune->value(), 55);
@@ -209,6 +259,105 @@ TEST_F(LiveSoundTest, AnAnnouncementShowsInTheStatusBarAndTakeStoresItAsOneStep)
     EXPECT_TRUE(toneIs(lowerAt, tracker.Sound().lowerTone)) << lowerAt;
     Trigger(cmd::Undo);
     EXPECT_NE(bank.GetPatch(5)->GetData()[8], 55);
+}
+
+TEST_F(LiveSoundTest, BlendAndMutatePreviewsAreHeardAndCancelIsHeardAsTheEntryAgain) {
+    CSysExData& bank = Bank();
+    // Tone 23 (index 10) blends with tone 24, which differs from it in its cutoff alone.
+    bank.GetTone(11)->SetData(bank.GetTone(10)->GetData());
+    bank.GetTone(10)->GetData()[kCutoffByte] = 0;
+    bank.GetTone(11)->GetData()[kCutoffByte] = 100;
+    View()->SelectCell(10, 1);
+    Settle();
+    (void)TakeSent();
+    WithDialog<CDialogBlendWith>(ID_BLEND_WITH, [&](CDialogBlendWith& in_dialog) {
+        for (const int mix : {20, 40, 60}) {
+            in_dialog.m_MixSlider->setValue(mix);
+        }
+        Settle();
+        EXPECT_EQ(bank.GetTone(10)->GetData()[kCutoffByte], 60);
+        EXPECT_TRUE(Hears(bank, EntryKind::Tone, 10));
+        // One parameter moved: it goes alone, not the whole sound.
+        const std::vector<Bytes> sent = TakeSent();
+        EXPECT_FALSE(sent.empty());
+        for (const Bytes& message : sent) {
+            EXPECT_EQ(message[2], mks80::CMD_IPR);
+        }
+        // The newest preview may still wait when the dialog closes.
+        in_dialog.m_MixSlider->setValue(90);
+        in_dialog.m_CancelButton->click();
+    });
+    Settle();
+    EXPECT_EQ(bank.GetTone(10)->GetData()[kCutoffByte], 0);
+    EXPECT_TRUE(Hears(bank, EntryKind::Tone, 10)) << "Cancel leaves the preview playing";
+
+    // Patch 15 (index 4): each draw is heard, and Cancel is heard as the patch it was.
+    const BankEntry before = ReadEntry(bank, false, 4);
+    View()->SelectCell(4, 0);
+    Settle();
+    WithDialog<CDialogMutate>(ID_MUTATE, [&](CDialogMutate& in_dialog) {
+        in_dialog.m_StrengthSlider->setValue(60);
+        in_dialog.m_AgainButton->click();
+        Settle();
+        EXPECT_NE(ReadEntry(bank, false, 4).data, before.data);
+        EXPECT_TRUE(Hears(bank, EntryKind::Patch, 4));
+        in_dialog.m_AgainButton->click();
+        in_dialog.m_CancelButton->click();
+    });
+    Settle();
+    EXPECT_EQ(ReadEntry(bank, false, 4).data, before.data);
+    EXPECT_TRUE(Hears(bank, EntryKind::Patch, 4)) << "Cancel leaves the draw playing";
+}
+
+// The same, reading a library folder.
+class LiveSoundLibraryTest : public LiveSoundTest {
+  protected:
+    void SetUp() override {
+        m_LibraryFolder = TempPath(QStringLiteral("library"));
+        ASSERT_TRUE(QDir().mkpath(m_LibraryFolder));
+        LiveSoundTest::SetUp();
+    }
+};
+
+TEST_F(LiveSoundLibraryTest, ARowOfFindSimilarPlaysThatEntryWithTheTonesOfItsBank) {
+    // The library holds this bank's patch 15 (index 4) and one near it, in a bank whose
+    // tones differ from this one's.
+    CNullBankView nowhere;
+    CSysExData stored(&nowhere);
+    WriteEntries(stored, ReadWholeBank(Bank()));
+    stored.GetPatch(4)->SetName("Brass");
+    stored.GetPatch(7)->SetData(Bank().GetPatch(4)->GetData());
+    stored.GetPatch(7)->GetData()[8] ^= 1;
+    stored.GetPatch(7)->SetName("Brighter Brass");
+    const int upper = stored.GetPatch(4)->GetData()[mks80::PATCH_UPPER_TONE_BYTE];
+    stored.GetTone(upper)->GetData()[kCutoffByte] ^= 0x20;
+    ASSERT_NE(ops::AuditionMessages(stored, EntryKind::Patch, 4, kDevice),
+              ops::AuditionMessages(Bank(), EntryKind::Patch, 4, kDevice));
+    const QString path = QDir(m_LibraryFolder).filePath(QStringLiteral("brass.m80"));
+    ASSERT_TRUE(platform::WriteFileSafely(path.toStdString(), BankFileBytes(stored)));
+    CLibraryService* service = m_App->GetLibrarian()->GetService();
+    ASSERT_TRUE(
+        WaitFor([&]() { return service->GetIndex() && !service->GetIndex()->Entries().empty(); }));
+
+    View()->SelectCell(4, 0);
+    Trigger(ID_FIND_SIMILAR);
+    Settle();
+    CLibraryPanel* panel = m_App->GetLibrarian()->GetPanel();
+    ASSERT_EQ(panel->GetModel()->rowCount(), 2);
+    (void)TakeSent();
+    panel->GetList()->selectRow(1);
+    Settle();
+    EXPECT_EQ(TakeSent(), ops::AuditionMessages(stored, EntryKind::Patch, 7, kDevice));
+    panel->GetList()->selectRow(0);
+    Settle();
+    EXPECT_EQ(TakeSent(), ops::AuditionMessages(stored, EntryKind::Patch, 4, kDevice));
+
+    // Its bank file gone: said, and nothing sent.
+    ASSERT_TRUE(QFile::remove(path));
+    panel->GetList()->selectRow(1);
+    Settle();
+    EXPECT_TRUE(TakeSent().empty());
+    EXPECT_EQ(Said(), QStringLiteral("Not heard: its bank file can no longer be read"));
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 // Blend With... and Mutate... on a bank window: the result shows in the entry while the
 // dialog is open, OK is one step, Cancel puts the entry back.
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSlider>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
 #include "GuiFixture.h"
 #include "app/Librarian.h"
@@ -28,31 +26,6 @@ class NewSoundsTest : public GuiFixture {
   protected:
     CSysExData& Bank() const { return *View()->GetSysExData(); }
     int8_t& Cutoff(int in_tone) const { return Bank().GetTone(in_tone)->GetData()[kCutoffByte]; }
-
-    // Waits (at most 30 s) for what the library's reading thread brings about.
-    template <typename Condition>
-    static bool WaitFor(Condition in_condition) {
-        QElapsedTimer waited;
-        waited.start();
-        while (!in_condition() && waited.elapsed() < 30000) {
-            QTest::qWait(20);
-        }
-        return in_condition();
-    }
-
-    // Runs the command; while its dialog is open, in_use works it and closes it.
-    template <typename Dialog, typename Use>
-    void WithDialog(int in_command, Use in_use) {
-        bool seen = false;
-        QTimer::singleShot(0, [&]() {
-            if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-                seen = true;
-                in_use(*dialog);
-            }
-        });
-        Trigger(in_command);
-        EXPECT_TRUE(seen) << "the dialog did not open";
-    }
 };
 
 }  // namespace

@@ -218,6 +218,7 @@ TEST_F(ParametersPanelTest, ADamagedValueIsShownMarkedAndOnlyAnEditWritesAValidO
     EXPECT_EQ(Slider(Kind::Tone, kVcfCutoff)->value(), 100);
     EXPECT_EQ(Combo(Kind::Tone, kVcoSelect)->currentText(), "3 (out of range)");
     EXPECT_EQ(Combo(Kind::Tone, 17)->currentText(), "Off (unused bits set)");
+    EXPECT_TRUE(Combo(Kind::Tone, 17)->toolTip().startsWith("Off (unused bits set)\n"));
     // Away to other entries and back: still as stored, and nothing recorded.
     View()->SelectCell(3, 1);
     View()->SelectCell(3, 0);

@@ -351,8 +351,9 @@ void CLiveSound::ConnectLibraryPanel() {
                 const LibraryEntry* entry =
                     in_current.isValid() ? model->EntryAt(in_current.row()) : nullptr;
                 const CLibraryIndex* index = model->ShownIndex();
-                if (!m_Audition || !model->IsShowingSimilar() || !entry || !index ||
-                    entry->file < 0 || size_t(entry->file) >= index->Files().size()) {
+                if (!m_Audition || panel->IsSelectingByItself() || !model->IsShowingSimilar() ||
+                    !entry || !index || entry->file < 0 ||
+                    size_t(entry->file) >= index->Files().size()) {
                     return;
                 }
                 CNullBankView nowhere;

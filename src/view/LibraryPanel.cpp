@@ -78,7 +78,9 @@ void CLibraryPanel::ShowSimilar(std::shared_ptr<const CLibraryIndex> in_index,
     UpdateColumns();
     UpdateStatus();
     if (m_ptrModel->rowCount() > 0) {
+        m_SelectingByItself = true;
         m_ptrList->selectRow(0);
+        m_SelectingByItself = false;
         m_ptrList->scrollToTop();
     }
 }

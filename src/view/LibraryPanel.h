@@ -37,6 +37,9 @@ class CLibraryPanel : public QDockWidget {
     QLineEdit* GetFilterEdit() const { return m_ptrFilter; }
     QTableView* GetList() const { return m_ptrList; }
     CLibraryModel* GetModel() const { return m_ptrModel; }
+    // The list is choosing its first row itself (a new list of similar entries): the
+    // user has chosen nothing to hear yet.
+    bool IsSelectingByItself() const { return m_SelectingByItself; }
 
   Q_SIGNALS:
     // Open the bank file in_path and select entry in_index of kind in_kind.
@@ -55,4 +58,5 @@ class CLibraryPanel : public QDockWidget {
     QString m_Folder;
     QString m_SimilarCaption;
     bool m_Reading = false;
+    bool m_SelectingByItself = false;
 };

@@ -340,11 +340,13 @@ TEST_F(LiveSoundLibraryTest, ARowOfFindSimilarPlaysThatEntryWithTheTonesOfItsBan
         WaitFor([&]() { return service->GetIndex() && !service->GetIndex()->Entries().empty(); }));
 
     View()->SelectCell(4, 0);
+    Settle();
+    (void)TakeSent();
     Trigger(ID_FIND_SIMILAR);
     Settle();
     CLibraryPanel* panel = m_App->GetLibrarian()->GetPanel();
     ASSERT_EQ(panel->GetModel()->rowCount(), 2);
-    (void)TakeSent();
+    EXPECT_TRUE(TakeSent().empty()) << "the list choosing its own first row plays nothing";
     panel->GetList()->selectRow(1);
     Settle();
     EXPECT_EQ(TakeSent(), ops::AuditionMessages(stored, EntryKind::Patch, 7, kDevice));

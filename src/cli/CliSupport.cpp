@@ -19,6 +19,22 @@ int UsageError(const std::string& in_message) {
     return Fail(kExitUsage, in_message + " (see quorlin-cli --help)");
 }
 
+int ParseEntryNumber(const std::string& in_number, int& out_index) {
+    out_index = EntryIndexFromNumber(in_number);
+    if (out_index < 0) {
+        return UsageError("entry number must be 11 to 88, each digit 1 to 8: " + in_number);
+    }
+    return kExitOk;
+}
+
+int ParseEntryKind(const std::string& in_command, const std::string& in_kind, bool& out_tone) {
+    if (in_kind != "patch" && in_kind != "tone") {
+        return UsageError(in_command + " wants patch or tone, not " + in_kind);
+    }
+    out_tone = in_kind == "tone";
+    return kExitOk;
+}
+
 bool TakeFlag(std::vector<std::string>& io_args, const std::string& in_flag) {
     const auto end = std::remove(io_args.begin(), io_args.end(), in_flag);
     const bool found = end != io_args.end();

@@ -95,14 +95,13 @@ int RunAuditionCommand(std::vector<std::string> in_args) {
     if (args.positional.size() != 3) {
         return UsageError("audition takes a file name, an entry number and patch or tone");
     }
-    const int index = EntryIndexFromNumber(args.positional[1]);
-    if (index < 0) {
-        return UsageError("entry number must be 11 to 88, each digit 1 to 8: " +
-                          args.positional[1]);
+    int index = -1;
+    bool tone = false;
+    if (int code = ParseEntryNumber(args.positional[1], index); code != kExitOk) {
+        return code;
     }
-    const std::string& kind = args.positional[2];
-    if (kind != "patch" && kind != "tone") {
-        return UsageError("audition wants patch or tone, not " + kind);
+    if (int code = ParseEntryKind("audition", args.positional[2], tone); code != kExitOk) {
+        return code;
     }
     CNullBankView view;
     CSysExData bank(&view);
@@ -110,9 +109,8 @@ int RunAuditionCommand(std::vector<std::string> in_args) {
         return code;
     }
     // Only the sound it plays now: the instrument's memory is never written from here.
-    const std::vector<std::vector<uint8_t>> messages =
-        ops::AuditionMessages(bank, kind == "patch" ? EntryKind::Patch : EntryKind::Tone, index,
-                              mks80::DeviceByte(args.channel));
+    const std::vector<std::vector<uint8_t>> messages = ops::AuditionMessages(
+        bank, tone ? EntryKind::Tone : EntryKind::Patch, index, mks80::DeviceByte(args.channel));
     return RunInLinkSession("", args.device, args.channel, [&](ops::LinkSession& io_session) {
         const LiveSendResult sent = io_session.SendLive(messages);
         return sent == LiveSendResult::Sent ? kExitOk : SendFailure(sent, args.device);
@@ -156,10 +154,9 @@ int RunTakeCommand(std::vector<std::string> in_args) {
     if (args.positional.size() != 2) {
         return UsageError("take takes a file name and an entry number");
     }
-    const int index = EntryIndexFromNumber(args.positional[1]);
-    if (index < 0) {
-        return UsageError("entry number must be 11 to 88, each digit 1 to 8: " +
-                          args.positional[1]);
+    int index = -1;
+    if (int code = ParseEntryNumber(args.positional[1], index); code != kExitOk) {
+        return code;
     }
     const std::string target = args.output.empty() ? args.positional[0] : args.output;
     // A recorded dump keeps no names; only a bank file can keep every one of them.

@@ -149,14 +149,15 @@ int RunSetCommand(std::vector<std::string> in_args) {
         return UsageError(
             "set takes a file name, an entry number, patch or tone, and at least one setting");
     }
-    const int index = EntryIndexFromNumber(positional[1]);
-    if (index < 0) {
-        return UsageError("entry number must be 11 to 88, each digit 1 to 8: " + positional[1]);
+    int index = -1;
+    bool isTone = false;
+    if (int code = ParseEntryNumber(positional[1], index); code != kExitOk) {
+        return code;
     }
-    if (positional[2] != "patch" && positional[2] != "tone") {
-        return UsageError("set wants patch or tone, not " + positional[2]);
+    if (int code = ParseEntryKind("set", positional[2], isTone); code != kExitOk) {
+        return code;
     }
-    const Kind kind = positional[2] == "patch" ? Kind::Patch : Kind::Tone;
+    const Kind kind = isTone ? Kind::Tone : Kind::Patch;
     std::vector<Setting> settings;
     for (size_t i = 3; i < positional.size(); ++i) {
         const std::optional<Setting> setting = ParseSetting(kind, positional[i]);

@@ -68,9 +68,8 @@ struct EntryChoice {
 };
 
 int ParseEntry(const std::string& in_number, const std::string& in_kind, EntryChoice& out_entry) {
-    out_entry.index = EntryIndexFromNumber(in_number);
-    if (out_entry.index < 0) {
-        return UsageError("entry number must be 11 to 88, each digit 1 to 8: " + in_number);
+    if (int code = ParseEntryNumber(in_number, out_entry.index); code != kExitOk) {
+        return code;
     }
     if (in_kind != "patch" && in_kind != "tone") {
         return UsageError("wanted tone or patch, not " + in_kind);

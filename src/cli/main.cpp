@@ -171,12 +171,13 @@ int CommandShow(std::vector<std::string> in_args) {
     if (in_args.size() != 3) {
         return UsageError("show takes a file name, an entry number and patch or tone");
     }
-    const int index = EntryIndexFromNumber(in_args[1]);
-    if (index < 0) {
-        return UsageError("entry number must be 11 to 88, each digit 1 to 8: " + in_args[1]);
+    int index = -1;
+    bool tone = false;
+    if (int code = ParseEntryNumber(in_args[1], index); code != kExitOk) {
+        return code;
     }
-    if (in_args[2] != "patch" && in_args[2] != "tone") {
-        return UsageError("show wants patch or tone, not " + in_args[2]);
+    if (int code = ParseEntryKind("show", in_args[2], tone); code != kExitOk) {
+        return code;
     }
     CNullBankView view;
     CSysExData bank(&view);
@@ -184,10 +185,10 @@ int CommandShow(std::vector<std::string> in_args) {
         return code;
     }
     if (params) {
-        return PrintParameters(bank, index, in_args[2] == "patch");
+        return PrintParameters(bank, index, !tone);
     }
-    std::string text = in_args[2] == "patch" ? PatchSelectionText(*bank.GetPatch(index))
-                                             : ToneSelectionText(*bank.GetTone(index));
+    std::string text =
+        !tone ? PatchSelectionText(*bank.GetPatch(index)) : ToneSelectionText(*bank.GetTone(index));
     if (!text.empty() && text[0] == '\n') {
         text.erase(0, 1);
     }

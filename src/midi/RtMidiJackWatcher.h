@@ -28,12 +28,14 @@ class RtMidiJackWatcher {
     void AwaitNewConnection(const std::string& in_port,
                             const std::optional<std::vector<std::string>>& in_before);
 
+    // Waits a few of the server's periods, never beyond in_end.
+    void AwaitCycles(std::chrono::steady_clock::time_point in_end);
+
     static constexpr std::chrono::milliseconds kConnectTime{2000};
 
   private:
     // The client, made on first use (jack_client_t, which this header does not name).
     void* Client();
-    void AwaitCycles(std::chrono::steady_clock::time_point in_end);
 
     void* m_Client = nullptr;
     bool m_Tried = false;

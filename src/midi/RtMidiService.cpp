@@ -41,6 +41,9 @@ struct RtMidiService::Impl {
         RtMidi::Api api = RtMidi::UNSPECIFIED;
         std::unique_ptr<RtMidiErrorSink> sink;
         std::unique_ptr<RtMidiOut> midi;
+        // Messages handed to JACK's ring buffer that its process callback may not have
+        // taken yet.
+        bool unsent = false;
     };
 
     Impl(const std::string& in_api, const std::string& in_clientName)
@@ -231,13 +234,23 @@ MMRESULT RtMidiService::SendLong(MidiHandle in_handle, const uint8_t* in_data, s
     if (port == nullptr) {
         return MMSYSERR_INVALHANDLE;
     }
-    return RtMidiGuarded(*port->sink, MIDIERR_NOTREADY, MMSYSERR_INVALPARAM,
-                         [&] { port->midi->sendMessage(in_data, in_size); });
+    const MMRESULT result = RtMidiGuarded(*port->sink, MIDIERR_NOTREADY, MMSYSERR_INVALPARAM,
+                                          [&] { port->midi->sendMessage(in_data, in_size); });
+    port->unsent = port->unsent || (result == MMSYSERR_NOERROR && port->api == RtMidi::UNIX_JACK);
+    return result;
 }
 
 void RtMidiService::CloseOutput(MidiHandle in_handle) {
     auto it = m_ptrImpl->outPorts.find(in_handle);
     if (it != m_ptrImpl->outPorts.end()) {
+        if (it->second.unsent) {
+            // Closing the port drops what its ring buffer still holds: the last
+            // messages of a program that ends right after sending (an audition from
+            // the command line) would never reach the instrument. A few periods let
+            // the process callback take them.
+            m_ptrImpl->watcher->AwaitCycles(std::chrono::steady_clock::now() +
+                                            RtMidiJackWatcher::kConnectTime);
+        }
         m_ptrImpl->Release(it->second);
         m_ptrImpl->outPorts.erase(it);
     }

@@ -29,6 +29,8 @@ usr/share/doc/quorlin/README.md
 usr/share/doc/quorlin/changelog.gz
 usr/share/doc/quorlin/copyright
 usr/share/doc/quorlin/guide/editing.html
+usr/share/doc/quorlin/guide/hearing.html
+usr/share/doc/quorlin/guide/hearing.png
 usr/share/doc/quorlin/guide/index.html
 usr/share/doc/quorlin/guide/new-sounds.html
 usr/share/doc/quorlin/guide/parameters-patch.png

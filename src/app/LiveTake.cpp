@@ -160,6 +160,13 @@ void CLiveSound::OnTakeCurrentSound() {
     }
     patch[mks80::PATCH_UPPER_TONE_BYTE] = static_cast<int8_t>(upper);
     patch[mks80::PATCH_LOWER_TONE_BYTE] = static_cast<int8_t>(lower);
+    // A pasted patch that plays its upper tone alone brings only that tone, but the
+    // instrument's patch names both and both are taken: the record says dual, and the
+    // key mode is put back below.
+    const int8_t keyMode = patch[mks80::PATCH_KEY_MODE_BYTE];
+    if (keyMode == mks80::KEY_MODE_WHOLE) {
+        patch[mks80::PATCH_KEY_MODE_BYTE] = 0;
+    }
     held.GetPatch(row)->SetData(patch.data());
     held.GetTone(upper)->SetData(sound.upperTone.data());
     held.GetTone(lower)->SetData(sound.lowerTone.data());
@@ -176,6 +183,11 @@ void CLiveSound::OnTakeCurrentSound() {
         PastedEntries(record.get(), *doc->GetSysExData(), row, 0, chooser);
     if (!entries || !DocumentOf(m_Frame.ActiveView())) {
         return;
+    }
+    for (BankEntry& entry : *entries) {
+        if (!entry.tone) {
+            entry.data[mks80::PATCH_KEY_MODE_BYTE] = keyMode;
+        }
     }
     // An entry that holds these bytes already keeps its name.
     for (BankEntry& entry : *entries) {

@@ -461,6 +461,32 @@ if dump_of "$work/live-sim-memory.m80" "$work/live-after.syx" && dump_of "$live"
 else
     fail "neither an audition nor the panel changes the instrument's memory"
 fi
+
+# 11. The desktop program's live sound, its windows offscreen, against a sim whose
+#     memory is the bank it opens; it reads the sim's lines itself.
+desk="$build/tests/e2e/desk_live_e2e"
+if [ ! -x "$desk" ]; then
+    echo "e2e: skipped: the desktop program's live sound ($desk is not built)"
+elif cp "$live" "$work/desk-sim-memory.m80" &&
+    sim_stdin="$work/panel" start_sim "$work/desk-sim-memory.m80" --verbose; then
+    {
+        apr_of "$live" 34 patch 01 upper
+        apr_of "$live" 34 patch 02 lower
+        apr_of "$live" 23 tone 01
+        apr_of "$live" 45 tone 02
+    } >"$work/desk-aprs.txt"
+    if QT_QPA_PLATFORM=offscreen QUORLIN_E2E_SIM_OUT="$work/sim.out" \
+        QUORLIN_E2E_PANEL="$work/panel" QUORLIN_E2E_BANK="$live" \
+        QUORLIN_E2E_APRS="$work/desk-aprs.txt" timeout 300 "$desk" >"$work/desk.log" 2>&1; then
+        grep '^drag: ' "$work/desk.log"
+        pass "the desktop program auditions, edits, paces a drag, keeps quiet in a fetch and takes"
+    else
+        fail "the desktop program auditions, edits, paces a drag, keeps quiet in a fetch and takes"
+    fi
+else
+    fail "mks80-sim --verbose for the desktop program did not come up"
+fi
+stop_sim_checked "for the desktop program"
 exec 3>&-
 
 finish

@@ -159,9 +159,13 @@ class GuiFixture : public ::testing::Test {
             in_service = std::move(virtualMks80);
         }
         services.midi = std::move(in_service);
-        auto loop = std::make_unique<platform::ManualEventLoop>();
-        m_Loop = loop.get();
-        services.loop = std::move(loop);
+        if (m_RealLoop) {
+            services.loop = std::move(m_RealLoop);
+        } else {
+            auto loop = std::make_unique<platform::ManualEventLoop>();
+            m_Loop = loop.get();
+            services.loop = std::move(loop);
+        }
         services.prompter = m_UseConsolePrompter ? nullptr : &m_Prompter;
         auto recent = std::make_unique<MemoryRecentFileStore>();
         m_Recent = recent.get();
@@ -255,6 +259,8 @@ class GuiFixture : public ::testing::Test {
     std::function<void(platform::MemorySettingsStore&)> m_PresetSettings;
     platform::MemorySettingsStore* m_Settings = nullptr;
     platform::ManualEventLoop* m_Loop = nullptr;
+    // Set before Start: the application runs on this loop instead (m_Loop stays null).
+    std::unique_ptr<platform::EventLoop> m_RealLoop;
     MemoryRecentFileStore* m_Recent = nullptr;
     // The frame's bars and panels as a previous run left them; what this run keeps.
     QByteArray m_PresetLayout;

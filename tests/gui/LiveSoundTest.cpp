@@ -184,6 +184,8 @@ TEST_F(LiveSoundTest, AnAnnouncementShowsInTheStatusBarAndTakeStoresItAsOneStep)
     };
     EXPECT_TRUE(says(QStringLiteral("The MKS-80 has announced no sound yet")));
     std::array<int8_t, mks80::PATCH_BYTES> patch{};
+    // The upper tone alone: both tones are taken all the same.
+    patch[mks80::PATCH_KEY_MODE_BYTE] = mks80::KEY_MODE_WHOLE;
     patch[mks80::PATCH_UPPER_TONE_BYTE] = 7;
     patch[mks80::PATCH_LOWER_TONE_BYTE] = 9;
     patch[8] = 55;  // upper unison detune
@@ -250,6 +252,7 @@ TEST_F(LiveSoundTest, AnAnnouncementShowsInTheStatusBarAndTakeStoresItAsOneStep)
     const int upperAt = stored[mks80::PATCH_UPPER_TONE_BYTE];
     const int lowerAt = stored[mks80::PATCH_LOWER_TONE_BYTE];
     EXPECT_EQ(stored[8], 55);
+    EXPECT_EQ(stored[mks80::PATCH_KEY_MODE_BYTE], mks80::KEY_MODE_WHOLE);
     const auto toneIs = [&](int in_index, const std::array<int8_t, mks80::TONE_BYTES>& in_bytes) {
         return std::equal(in_bytes.begin(), in_bytes.end(), bank.GetTone(in_index)->GetData());
     };

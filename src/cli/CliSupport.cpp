@@ -27,7 +27,11 @@ int ParseEntryNumber(const std::string& in_number, int& out_index) {
     return kExitOk;
 }
 
-int ParseEntryKind(const std::string& in_command, const std::string& in_kind, bool& out_tone) {
+int ParseEntry(const std::string& in_command, const std::string& in_number,
+               const std::string& in_kind, int& out_index, bool& out_tone) {
+    if (int code = ParseEntryNumber(in_number, out_index); code != kExitOk) {
+        return code;
+    }
     if (in_kind != "patch" && in_kind != "tone") {
         return UsageError(in_command + " wants patch or tone, not " + in_kind);
     }

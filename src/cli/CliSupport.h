@@ -11,10 +11,12 @@ struct BankReadReport;
 int Fail(int in_code, const std::string& in_message);
 // A usage error: the message with a pointer to --help, and exit code 1.
 int UsageError(const std::string& in_message);
-// An entry NUMBER as the user writes it (11 to 88) into out_index, and patch or tone
-// into out_tone; a usage error (its exit code, naming in_command) when it is neither.
+// An entry NUMBER as the user writes it (11 to 88) into out_index; a usage error (its
+// exit code) when it is none.
 int ParseEntryNumber(const std::string& in_number, int& out_index);
-int ParseEntryKind(const std::string& in_command, const std::string& in_kind, bool& out_tone);
+// The same, and patch or tone (in_kind) into out_tone; the usage error names in_command.
+int ParseEntry(const std::string& in_command, const std::string& in_number,
+               const std::string& in_kind, int& out_index, bool& out_tone);
 
 // Removes every in_flag from io_args; true when there was one.
 bool TakeFlag(std::vector<std::string>& io_args, const std::string& in_flag);

@@ -97,10 +97,8 @@ int RunAuditionCommand(std::vector<std::string> in_args) {
     }
     int index = -1;
     bool tone = false;
-    if (int code = ParseEntryNumber(args.positional[1], index); code != kExitOk) {
-        return code;
-    }
-    if (int code = ParseEntryKind("audition", args.positional[2], tone); code != kExitOk) {
+    if (int code = ParseEntry("audition", args.positional[1], args.positional[2], index, tone);
+        code != kExitOk) {
         return code;
     }
     CNullBankView view;

@@ -151,10 +151,8 @@ int RunSetCommand(std::vector<std::string> in_args) {
     }
     int index = -1;
     bool isTone = false;
-    if (int code = ParseEntryNumber(positional[1], index); code != kExitOk) {
-        return code;
-    }
-    if (int code = ParseEntryKind("set", positional[2], isTone); code != kExitOk) {
+    if (int code = ParseEntry("set", positional[1], positional[2], index, isTone);
+        code != kExitOk) {
         return code;
     }
     const Kind kind = isTone ? Kind::Tone : Kind::Patch;

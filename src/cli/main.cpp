@@ -173,10 +173,7 @@ int CommandShow(std::vector<std::string> in_args) {
     }
     int index = -1;
     bool tone = false;
-    if (int code = ParseEntryNumber(in_args[1], index); code != kExitOk) {
-        return code;
-    }
-    if (int code = ParseEntryKind("show", in_args[2], tone); code != kExitOk) {
+    if (int code = ParseEntry("show", in_args[1], in_args[2], index, tone); code != kExitOk) {
         return code;
     }
     CNullBankView view;
